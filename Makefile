@@ -1,0 +1,44 @@
+# Build, run and test the pricer. Each target installs what is missing
+# (as root, from Debian's packages) before it configures and builds.
+
+BUILD      := build
+SANITIZE   := build-sanitize
+PACKAGES   := cmake ninja-build g++ libboost-dev libboost-filesystem-dev libgtest-dev
+# A header or program that shows each package is there.
+PROBES     := /usr/bin/cmake /usr/bin/ninja /usr/bin/g++ /usr/include/boost/version.hpp \
+              /usr/include/boost/filesystem.hpp /usr/include/gtest/gtest.h
+
+.PHONY: all deps build run test test-sanitize clean
+
+all: build
+
+deps:
+	@missing=""; for f in $(PROBES); do [ -e $$f ] || missing="$$missing $$f"; done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" != 0 ]; then echo "missing:$$missing; install: $(PACKAGES)"; exit 1; fi; \
+	  echo "installing $(PACKAGES)"; \
+	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $(PACKAGES); \
+	fi
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja
+
+build: deps $(BUILD)/build.ninja
+	cmake --build $(BUILD) -j2
+
+run: build
+	@$(BUILD)/quorva
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j2
+
+$(SANITIZE)/build.ninja: | deps
+	cmake -S . -B $(SANITIZE) -G Ninja -DQUORVA_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+
+test-sanitize: deps $(SANITIZE)/build.ninja
+	cmake --build $(SANITIZE) -j2
+	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j2
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE)
