@@ -1,4 +1,5 @@
 #include "foundation/Exception.h"
+#include "foundation/QuorvaException.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,12 @@ TEST(Exception, WrapPutsTheInnerTraceOldest) {
     outer.wrap(inner);
     EXPECT_STREQ("c", outer.what());
     EXPECT_EQ("TaggedException:\tc\nInner:\tb\nTaggedException:\ta", outer.format_trace());
+}
+
+TEST(Exception, QuorvaExceptionIsOneTaggedEntry) {
+    quorva::QuorvaException e("Expected value");
+    EXPECT_STREQ("Expected value", e.what());
+    EXPECT_EQ("QuorvaException:\tExpected value", e.format_trace());
 }
 
 TEST(Exception, CaughtAsStdException) {
