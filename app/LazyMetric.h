@@ -1,0 +1,36 @@
+#pragma once
+// A metric bound to the whole portfolio or one position and to the live
+// market: it computes nothing until asked, and asks the market of that moment.
+
+#include "app/QuorvaConsole.h"
+
+#include <string>
+
+namespace quorva {
+
+class QuorvaConsole::LazyMetric {
+public:
+    enum Metric { NONE = 0, PRICE, DELTA, GAMMA, THETA, VEGA, RHO };
+
+    /// The metric named by a whole word in any letter case; NONE otherwise.
+    static Metric parse_metric(std::string name);
+
+    LazyMetric(BinomialTreePricer& pricer, const Market& market, const Position& position,
+               Metric metric);
+    LazyMetric(BinomialTreePricer& pricer, const Market& market, const Portfolio& portfolio,
+               Metric metric);
+
+    /// The metric for one unit of the instrument in the market as it is now.
+    double calc_value(const Instrument& instrument) const;
+    /// Quantity times unit value, summed over the bound positions.
+    double eval() const;
+
+private:
+    BinomialTreePricer& pricer_;
+    const Market& market_;
+    const Position* first_;
+    const Position* last_;
+    Metric metric_;
+};
+
+}  // namespace quorva

@@ -1,0 +1,163 @@
+// The market commands `market` and `set`, the market guard and the
+// parameter proxy.
+
+#include "app/FixMarket.h"
+#include "app/MarketParamProxy.h"
+
+#include "calendar/Time.h"
+#include "calendar/TradingSchedule.h"
+
+#include <boost/algorithm/string/case_conv.hpp>
+
+#include <istream>
+#include <limits>
+#include <ostream>
+
+namespace quorva {
+
+QuorvaConsole::FixMarket::FixMarket(Market& market) : market_(market), saved_(market) {
+    if (market_.time() == Time()) market_.time() = Time::now();
+}
+
+QuorvaConsole::FixMarket::~FixMarket() { market_ = saved_; }
+
+Time QuorvaConsole::FixMarket::time() const { return market_.time(); }
+
+QuorvaConsole::MarketParamProxy::Param QuorvaConsole::MarketParamProxy::parse_param(std::string name) {
+    boost::algorithm::to_lower(name);
+    if (name == "level") return LEVEL;
+    if (name == "vol") return VOL;
+    if (name == "rate") return RATE;
+    if (name == "divyld") return DIVYLD;
+    return NONE;
+}
+
+QuorvaConsole::MarketParamProxy::MarketParamProxy(Market& market, Param param)
+    : market_(market), param_(param) {}
+
+bool QuorvaConsole::MarketParamProxy::is_percentage() const {
+    field();
+    return param_ != LEVEL;
+}
+
+double QuorvaConsole::MarketParamProxy::get() const { return field(); }
+
+void QuorvaConsole::MarketParamProxy::set(double value) { field() = value; }
+
+double& QuorvaConsole::MarketParamProxy::field() const {
+    switch (param_) {
+    case LEVEL: return market_.level();
+    case VOL: return market_.volatility();
+    case RATE: return market_.rate();
+    case DIVYLD: return market_.div_yield();
+    default: throw_error("Unknown market param - internal error");
+    }
+}
+
+void QuorvaConsole::do_market(std::istream& in) {
+    check_end(in);
+    const Smile smile = market_.smile();
+    out_ << "level  = " << market_.level() << "\n";
+    out_ << "vol    = " << market_.volatility() * 100 << "%\n";
+    out_ << "smile  = (";
+    if (smile.strike() == Smile::STICKY_DELTA) {
+        out_ << '-';
+    } else {
+        out_ << smile.strike();
+    }
+    out_ << ", " << smile.skew() << ", " << smile.convexity() << ")\n";
+    out_ << "rate   = " << market_.rate() * 100 << "%\n";
+    out_ << "divyld = " << market_.div_yield() * 100 << "%\n";
+    if (market_.time() == Time()) {
+        out_ << "time   = " << Time::now() << " [realtime]\n";
+    } else {
+        out_ << "time   = " << market_.time() << "\n";
+    }
+    out_ << "trade  = " << market_.trading_schedule()->name() << "\n";
+    out_ << "\n";
+}
+
+void QuorvaConsole::do_set(std::istream& in) {
+    const std::string name = read_string(in, "=");
+    if (name.empty()) throw_error("Expected market parameter");
+    if (name == "realtime") {
+        check_end(in);
+        market_.time() = Time();
+        return;
+    }
+    if (name == "stickystrike") {
+        check_end(in);
+        market_.smile().set_sticky_strike(market_.level());
+        return;
+    }
+    if (name == "stickydelta") {
+        check_end(in);
+        market_.smile().set_sticky_strike(Smile::STICKY_DELTA);
+        return;
+    }
+    if (name == "trading") {
+        const std::string schedule = read_string(in, "");
+        if (schedule == "continuous") {
+            market_.trading_schedule() = ContinuousTrading::instance();
+        } else if (schedule == "lse") {
+            market_.trading_schedule() = LSETrading::instance();
+        } else {
+            throw_error("Expected trading schedule 'continuous' or 'lse'");
+        }
+        return;
+    }
+    // "set vol=25" and "set vol = 25" read like "set vol 25".
+    if (peek_char(in) == '=') read_char(in);
+    const double value = read_double(in);
+    if (value == std::numeric_limits<double>::max()) throw_error("Expected value");
+    if (name == "date") return set_date(value, in);
+    if (name == "time") return set_time(value, in);
+    check_end(in);
+    if (name == "level") {
+        market_.level() = value;
+    } else if (name == "vol") {
+        market_.volatility() = value / 100;
+    } else if (name == "rate") {
+        market_.rate() = value / 100;
+    } else if (name == "divyld") {
+        market_.div_yield() = value / 100;
+    } else {
+        throw_error("Unknown market parameter '" + name + "'");
+    }
+}
+
+void QuorvaConsole::set_date(double day_value, std::istream& in) {
+    const int day = cast_to_int(day_value);
+    const chrono::Date::Month month = cast_to_month(read_string(in, "0123456789"));
+    int year = read_int(in);
+    if (year == std::numeric_limits<int>::max()) year = Time::now().date().year();
+    check_end(in);
+    if (year <= 99) year += 2000;
+    chrono::Date date;
+    try {
+        date = chrono::Date(year, month, day);
+    } catch (const chrono::ChronoException&) {
+        throw_error("Invalid date");
+    }
+    Time now;
+    {
+        const FixMarket fix(market_);
+        now = fix.time();
+    }
+    market_.time() = Time(date, now.hour(), now.minute());
+}
+
+void QuorvaConsole::set_time(double hour_value, std::istream& in) {
+    const int hour = cast_to_int(hour_value);
+    if (read_char(in) != ':') throw_error("Expected ':'");
+    const int minute = read_int(in);
+    check_end(in);
+    Time now;
+    {
+        const FixMarket fix(market_);
+        now = fix.time();
+    }
+    market_.time() = Time(now.date(), static_cast<unsigned>(hour), static_cast<unsigned>(minute));
+}
+
+}  // namespace quorva

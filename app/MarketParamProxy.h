@@ -1,0 +1,32 @@
+#pragma once
+// Read/write handle on one numeric market parameter chosen by name, through
+// which the what-if loop steps the level, volatility, rate or dividend yield.
+
+#include "app/QuorvaConsole.h"
+
+#include <string>
+
+namespace quorva {
+
+class QuorvaConsole::MarketParamProxy {
+public:
+    enum Param { NONE = 0, LEVEL = 1, VOL = 2, RATE = 3, DIVYLD = 4 };
+
+    /// "level", "vol", "rate" or "divyld" in any letter case; NONE otherwise.
+    static Param parse_param(std::string name);
+
+    MarketParamProxy(Market& market, Param param);
+    /// True for the parameters typed in percent and held as fractions.
+    bool is_percentage() const;
+    /// The stored value: a fraction for the percentage parameters.
+    double get() const;
+    void set(double value);
+
+private:
+    double& field() const;
+
+    Market& market_;
+    Param param_;
+};
+
+}  // namespace quorva

@@ -1,0 +1,105 @@
+// The chart half of the what-if command: draws a scenario through gnuplot in
+// a window, as text in the console, or into a PNG or SVG file.
+
+#include "app/QuorvaConsole.h"
+
+#include "charting/Coord.h"
+#include "charting/LineChart.h"
+#include "charting/Plotter.h"
+
+#include <boost/algorithm/string/predicate.hpp>
+#include <boost/filesystem.hpp>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <istream>
+#include <ostream>
+
+namespace quorva {
+
+namespace {
+
+namespace fs = boost::filesystem;
+
+const unsigned IMAGE_WIDTH = 800;
+const unsigned IMAGE_HEIGHT = 600;
+
+bool has_display() { return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr; }
+
+/// Columns of the terminal behind `out`, or 0 when it is not one.
+unsigned terminal_columns(const std::ostream& out) {
+    winsize size{};
+    if (&out != &std::cout || !isatty(STDOUT_FILENO)) return 0;
+    if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+    return size.ws_col;
+}
+
+/// Removes a temporary file however the chart ends.
+class TemporaryFile {
+public:
+    TemporaryFile() : path_(fs::temp_directory_path() / fs::unique_path("quorva-chart-%%%%-%%%%-%%%%.txt")) {}
+    ~TemporaryFile() {
+        boost::system::error_code ignored;
+        fs::remove(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+}  // namespace
+
+std::string QuorvaConsole::read_chart_file(std::istream& in) {
+    if (peek_char(in) != '>') return "";
+    read_char(in);
+    const std::string file = read_string(in, "");
+    if (file.empty()) throw_error("Expected file name");
+    if (!boost::algorithm::ends_with(file, ".png") && !boost::algorithm::ends_with(file, ".svg")) {
+        throw_error("Unknown file type");
+    }
+    return file;
+}
+
+void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& file) {
+    const char* root = std::getenv("GNUPLOT_ROOT");
+    if (root == nullptr) throw_error("Please set environment variable GNUPLOT_ROOT to the gnuplot install directory");
+    gnuplot::Plotter::set_exe_dir(fs::path(root) / "bin");
+
+    const bool to_text = file.empty() && !has_display();
+    const bool wait_for_enter = file.empty() && has_display() && &in_ == &std::cin && isatty(STDIN_FILENO);
+    const TemporaryFile text;
+    out_.flush();
+    {
+        gnuplot::Plotter plotter;
+        if (!file.empty()) {
+            const auto type = boost::algorithm::ends_with(file, ".png") ? gnuplot::Plotter::PNG
+                                                                        : gnuplot::Plotter::SVG;
+            plotter.set_output_file(file, type, common::Coord<unsigned>(IMAGE_WIDTH, IMAGE_HEIGHT));
+        } else if (to_text) {
+            const unsigned columns = terminal_columns(out_);
+            plotter.send_command("set terminal dumb size " + std::to_string(columns ? columns : 79) + ",24");
+            plotter.send_command("set output " + gnuplot::Plotter::quoted(text.path().native()));
+        } else if (!wait_for_enter) {
+            plotter.send_command("eval \"set terminal \".GPVAL_TERM.\" persist\"");
+        }
+        gnuplot::LineChart chart;
+        for (const auto& point : scenario) chart.add_point(point.first, point.second);
+        chart.plot(plotter);
+        if (wait_for_enter) {
+            out_ << "Press Enter to continue" << std::flush;
+            std::string ignored;
+            std::getline(in_, ignored);
+        }
+    }
+    if (to_text) {
+        std::ifstream drawn(text.path().native());
+        if (drawn.peek() != std::ifstream::traits_type::eof()) out_ << drawn.rdbuf();
+    }
+}
+
+}  // namespace quorva

@@ -1,0 +1,101 @@
+#pragma once
+// The interactive console: one market and one portfolio for the whole run,
+// a read-dispatch-report loop over command lines, and every command.
+
+#include "calendar/Date.h"
+#include "foundation/P.h"
+#include "model/BinomialTreePricer.h"
+#include "model/Instrument.h"
+#include "model/Market.h"
+#include "model/Smile.h"
+
+#include <iosfwd>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quorva {
+
+class QuorvaConsole {
+public:
+    class FixMarket;
+    class MarketParamProxy;
+    class LazyMetric;
+
+    /// (parameter value as typed, metric value) for each step of a what-if loop.
+    using Scenario = std::vector<std::pair<double, double> >;
+    /// A signed quantity (never 0) of one instrument.
+    using Position = std::pair<double, usr::P<Instrument> >;
+    using Portfolio = std::vector<Position>;
+
+    /// Reads commands from `in` and writes everything to `out`; `steps` is the
+    /// tree size of every price.
+    QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps = 1000);
+    ~QuorvaConsole();
+
+    /// Runs the command loop until `exit` or the end of the input.
+    void go();
+    /// The next non-empty trimmed line; "" once the input has ended.
+    std::string get_command_line();
+    [[noreturn]] static void throw_error(const std::string& message);
+    /// Writes "+" before a value of 0 or more, then the value.
+    void print_signed(double x);
+    void do_help();
+
+    // Readers of one typed item each. Missing numbers come back as sentinels:
+    // the largest int, the largest double, or the character 0.
+    static char read_char(std::istream& in);
+    static char peek_char(std::istream& in);
+    static std::string read_string(std::istream& in, const std::string& stops);
+    static int read_int(std::istream& in);
+    static double read_double(std::istream& in);
+    static void check_end(std::istream& in);
+    static int cast_to_int(double x);
+    static chrono::Date::Month cast_to_month(std::string word);
+    static chrono::Date read_date(std::istream& in);
+    static usr::P<Instrument> read_instrument(std::istream& in);
+
+    void do_market(std::istream& in);
+    void do_set(std::istream& in);
+    void do_add(std::istream& in);
+    void do_del(std::istream& in);
+    void do_list(std::istream& in);
+    void do_metric(const std::string& name, std::istream& in);
+    /// The what-if table, or with `plot` the same scenario as a chart.
+    void do_for(bool plot, std::istream& in);
+    void do_implvol(std::istream& in);
+    /// Prints each position's implied volatility and returns the fitted smile
+    /// and volatility shift; the loop installs them once the market is restored.
+    std::pair<Smile, double> do_calibrate(std::istream& in);
+
+    /// True for the six metric words in any letter case.
+    static bool is_metric_name(std::string word);
+    LazyMetric bind_metric(const std::string& name, std::istream& in);
+    LazyMetric bind_metric(std::istream& in);
+
+    const Market& market() const { return market_; }
+    const Portfolio& portfolio() const { return portfolio_; }
+
+private:
+    struct Command;
+    static const std::vector<Command>& commands();
+    /// Runs one command line through the command table.
+    void dispatch(const std::string& line);
+    void do_exit(std::istream& in);
+    void do_help_command(std::istream& in);
+    void do_calibrate_command(std::istream& in);
+    void set_date(double day, std::istream& in);
+    void set_time(double hour, std::istream& in);
+    /// The optional "> FILE" clause of `plot`: "" for the screen.
+    static std::string read_chart_file(std::istream& in);
+    void plot_scenario(const Scenario& scenario, const std::string& file);
+
+    std::istream& in_;
+    std::ostream& out_;
+    bool running_ = true;
+    BinomialTreePricer pricer_;
+    Market market_;
+    Portfolio portfolio_;
+};
+
+}  // namespace quorva

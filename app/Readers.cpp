@@ -1,0 +1,133 @@
+// The readers that take a command line apart, one typed item per call.
+
+#include "app/QuorvaConsole.h"
+
+#include "calendar/Time.h"
+#include "foundation/QuorvaException.h"
+#include "model/Instrument.h"
+
+#include <boost/algorithm/string/case_conv.hpp>
+
+#include <cctype>
+#include <istream>
+#include <limits>
+
+namespace quorva {
+
+namespace {
+
+const int NO_INT = std::numeric_limits<int>::max();
+const double NO_DOUBLE = std::numeric_limits<double>::max();
+
+bool is_blank(int c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+
+void skip_blanks(std::istream& in) {
+    in.clear();
+    while (in.peek() != std::char_traits<char>::eof() && is_blank(in.peek())) in.get();
+    in.clear();
+}
+
+}  // namespace
+
+char QuorvaConsole::read_char(std::istream& in) {
+    skip_blanks(in);
+    const int c = in.get();
+    in.clear();
+    return c == std::char_traits<char>::eof() ? 0 : static_cast<char>(c);
+}
+
+char QuorvaConsole::peek_char(std::istream& in) {
+    const char c = read_char(in);
+    if (c != 0) in.unget();
+    return c;
+}
+
+std::string QuorvaConsole::read_string(std::istream& in, const std::string& stops) {
+    skip_blanks(in);
+    std::string word;
+    for (int c = in.peek(); c != std::char_traits<char>::eof(); c = in.peek()) {
+        if (is_blank(c) || stops.find(static_cast<char>(c)) != std::string::npos) break;
+        word += static_cast<char>(in.get());
+    }
+    in.clear();
+    return word;
+}
+
+int QuorvaConsole::read_int(std::istream& in) {
+    skip_blanks(in);
+    int value = 0;
+    const bool ok = static_cast<bool>(in >> value);
+    in.clear();
+    return ok ? value : NO_INT;
+}
+
+double QuorvaConsole::read_double(std::istream& in) {
+    skip_blanks(in);
+    double value = 0;
+    const bool ok = static_cast<bool>(in >> value);
+    in.clear();
+    return ok ? value : NO_DOUBLE;
+}
+
+void QuorvaConsole::check_end(std::istream& in) {
+    if (!read_string(in, "").empty()) throw_error("Unexpected tokens found");
+}
+
+int QuorvaConsole::cast_to_int(double x) {
+    if (!(x > -2147483649.0 && x < 2147483648.0)) throw_error("Expected integer found double");
+    return static_cast<int>(x);
+}
+
+chrono::Date::Month QuorvaConsole::cast_to_month(std::string word) {
+    static const char* const NAMES[] = {"jan", "feb", "mar", "apr", "may", "jun",
+                                        "jul", "aug", "sep", "oct", "nov", "dec"};
+    boost::algorithm::to_lower(word);
+    for (int m = 0; m < 12; ++m) {
+        if (word == NAMES[m]) return static_cast<chrono::Date::Month>(m + 1);
+    }
+    throw_error("Unknown month");
+}
+
+chrono::Date QuorvaConsole::read_date(std::istream& in) {
+    const int day = read_int(in);
+    if (day == NO_INT) throw_error("Expected day");
+    const chrono::Date::Month month = cast_to_month(read_string(in, "0123456789"));
+    int year = read_int(in);
+    if (year == NO_INT) year = Time::now().date().year();
+    if (year <= 99) year += 2000;
+    try {
+        return chrono::Date(year, month, day);
+    } catch (const chrono::ChronoException&) {
+        throw_error("Invalid date");
+    }
+}
+
+usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
+    const double strike = read_double(in);
+    if (strike == NO_DOUBLE) throw_error("Expected strike");
+    const char code = read_char(in);
+    if (!std::isalpha(static_cast<unsigned char>(code))) throw_error("Expected instrument code letter");
+    const chrono::Date date = read_date(in);
+    int hour = 23;
+    int minute = 59;
+    if (peek_char(in) == '@') {
+        read_char(in);
+        hour = read_int(in);
+        if (hour == NO_INT) throw_error("Invalid hour");
+        if (read_char(in) != ':') throw_error("Expected ':'");
+        minute = read_int(in);
+        if (minute == NO_INT) throw_error("Invalid minute");
+    }
+    check_end(in);
+    const Time expiry(date, static_cast<unsigned>(hour), static_cast<unsigned>(minute));
+    switch (std::toupper(static_cast<unsigned char>(code))) {
+    case 'C': return usr::P<Instrument>(new Call(strike, expiry));
+    case 'P': return usr::P<Instrument>(new Put(strike, expiry));
+    case 'F': return usr::P<Instrument>(new Future(strike, expiry));
+    case 'U': return usr::P<Instrument>(new DigitalUp(strike, expiry));
+    case 'D': return usr::P<Instrument>(new DigitalDown(strike, expiry));
+    default: throw_error("Uknown instrument code");
+    }
+}
+
+}  // namespace quorva

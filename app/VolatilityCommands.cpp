@@ -1,0 +1,66 @@
+// The commands that turn market prices into volatilities: `implvol` for one
+// position, `calibrate` for the whole portfolio and a fitted smile.
+
+#include "app/FixMarket.h"
+
+#include <boost/numeric/conversion/cast.hpp>
+
+#include <cmath>
+#include <istream>
+#include <limits>
+#include <ostream>
+
+namespace quorva {
+
+namespace {
+
+const double NO_DOUBLE = std::numeric_limits<double>::max();
+
+}  // namespace
+
+void QuorvaConsole::do_implvol(std::istream& in) {
+    const FixMarket fix(market_);
+    const int count = boost::numeric_cast<int>(portfolio_.size());
+    if (read_char(in) != '[') throw_error("Expected '['");
+    const int index = read_int(in);
+    if (index == std::numeric_limits<int>::max() || index < 1 || index > count) {
+        throw_error("Index out of range");
+    }
+    if (read_char(in) != ']') throw_error("Expected ']'");
+    const double price = read_double(in);
+    if (price == NO_DOUBLE) throw_error("Expected target price");
+    check_end(in);
+    const Position& position = portfolio_[index - 1];
+    const double vol = pricer_.implvol(market_, *position.second, price / position.first);
+    if (vol == NO_DOUBLE) throw_error("Failed to calculate implied volatility");
+    out_ << vol * 100 << "%\n";
+}
+
+std::pair<Smile, double> QuorvaConsole::do_calibrate(std::istream& in) {
+    const FixMarket fix(market_);
+    std::vector<std::pair<usr::P<Instrument>, double> > targets;
+    for (const Position& position : portfolio_) {
+        const double price = read_double(in);
+        if (price == NO_DOUBLE) break;
+        targets.emplace_back(position.second, price / position.first);
+    }
+    check_end(in);
+    if (targets.size() < portfolio_.size()) throw_error("Incorrect number of calibration prices");
+    out_ << "\nCalibrating with:\n";
+    std::vector<std::pair<double, double> > points;
+    for (const auto& target : targets) {
+        target.first->print(out_) << "\t" << target.second << "\t";
+        const double strike = target.first->strike();
+        const double vol = pricer_.implvol(market_, *target.first, target.second);
+        if (vol == NO_DOUBLE) throw_error("Failed to calculate implied volatility");
+        const double difference = vol - market_.volatility();
+        out_ << vol * 100 << "%\t(" << (difference >= 0 ? "+" : "-") << std::fabs(difference) * 100
+             << "%)\n";
+        points.emplace_back(strike, difference);
+    }
+    Smile smile(0, 0, 0);
+    const double shift = smile.calibrate(points, market_.level());
+    return std::make_pair(smile, shift);
+}
+
+}  // namespace quorva

@@ -1,0 +1,38 @@
+#pragma once
+// A two-dimensional chart (title, two axes, points) that renders itself as
+// gnuplot commands with the points sent inline after the plot command.
+
+#include "charting/Axis.h"
+#include "charting/Label.h"
+
+#include <string>
+#include <vector>
+
+namespace gnuplot {
+
+struct Point {
+    Point(double x_, double y_) : x(x_), y(y_) {}
+    double x;
+    double y;
+};
+
+class Chart2d : public Plotable {
+public:
+    Chart2d();
+    void add_point(double x, double y);
+    std::vector<Point>::const_iterator begin() const { return points.begin(); }
+    std::vector<Point>::const_iterator end() const { return points.end(); }
+    void plot(Plotter& plotter) const override;
+    /// What follows "plot '-' using 1:2 " in the plot command.
+    virtual std::string plot_style() const;
+
+    Label title;
+    Axis x_axis;
+    Axis y_axis;
+    std::vector<Point> points;
+
+protected:
+    ~Chart2d() = default;
+};
+
+}  // namespace gnuplot

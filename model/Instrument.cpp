@@ -1,0 +1,51 @@
+#include "model/Instrument.h"
+
+namespace quorva {
+
+namespace {
+
+const double DIGITAL_PAYMENT = 100;
+
+std::ostream& print_as(std::ostream& os, const Instrument& instrument, char code) {
+    return os << instrument.strike() << code << ' ' << instrument.expiry();
+}
+
+}  // namespace
+
+Instrument::Instrument(double strike, Time expiry) : strike_(strike), expiry_(expiry) {}
+
+double Instrument::strike() const { return strike_; }
+
+Time Instrument::expiry() const { return expiry_; }
+
+Call::Call(double strike, Time expiry) : Instrument(strike, expiry) {}
+
+double Call::payoff(double level) const { return level > strike() ? level - strike() : 0; }
+
+std::ostream& Call::print(std::ostream& os) const { return print_as(os, *this, 'C'); }
+
+Put::Put(double strike, Time expiry) : Instrument(strike, expiry) {}
+
+double Put::payoff(double level) const { return strike() > level ? strike() - level : 0; }
+
+std::ostream& Put::print(std::ostream& os) const { return print_as(os, *this, 'P'); }
+
+Future::Future(double strike, Time expiry) : Instrument(strike, expiry) {}
+
+double Future::payoff(double level) const { return level - strike(); }
+
+std::ostream& Future::print(std::ostream& os) const { return print_as(os, *this, 'F'); }
+
+DigitalUp::DigitalUp(double strike, Time expiry) : Instrument(strike, expiry) {}
+
+double DigitalUp::payoff(double level) const { return level > strike() ? DIGITAL_PAYMENT : 0; }
+
+std::ostream& DigitalUp::print(std::ostream& os) const { return print_as(os, *this, 'U'); }
+
+DigitalDown::DigitalDown(double strike, Time expiry) : Instrument(strike, expiry) {}
+
+double DigitalDown::payoff(double level) const { return strike() > level ? DIGITAL_PAYMENT : 0; }
+
+std::ostream& DigitalDown::print(std::ostream& os) const { return print_as(os, *this, 'D'); }
+
+}  // namespace quorva

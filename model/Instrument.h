@@ -1,0 +1,73 @@
+#pragma once
+// European-style derivatives on the index: each kind is fixed by its strike
+// and expiry and characterised by its payoff at expiry. Immutable once built.
+
+#include "calendar/Time.h"
+
+#include <ostream>
+
+namespace quorva {
+
+/// Held only through usr::P of the concrete kind, which destroys it as that
+/// kind; hence no virtual destructor.
+class Instrument {
+public:
+    Instrument(double strike, Time expiry);
+
+    /// In index points.
+    virtual double strike() const;
+    virtual Time expiry() const;
+    /// Amount paid, in index points, with the index at level on expiry.
+    virtual double payoff(double level) const = 0;
+    /// Strike, code letter, blank, expiry: "100C 20mar09 @16:30", no newline.
+    virtual std::ostream& print(std::ostream& os) const = 0;
+
+protected:
+    ~Instrument() = default;
+
+private:
+    double strike_;
+    Time expiry_;
+};
+
+/// Pays level - strike above the strike.
+class Call : public Instrument {
+public:
+    Call(double strike, Time expiry);
+    double payoff(double level) const override;
+    std::ostream& print(std::ostream& os) const override;
+};
+
+/// Pays strike - level below the strike.
+class Put : public Instrument {
+public:
+    Put(double strike, Time expiry);
+    double payoff(double level) const override;
+    std::ostream& print(std::ostream& os) const override;
+};
+
+/// Pays level - strike, negative below the strike.
+class Future : public Instrument {
+public:
+    Future(double strike, Time expiry);
+    double payoff(double level) const override;
+    std::ostream& print(std::ostream& os) const override;
+};
+
+/// Pays 100 index points strictly above the strike.
+class DigitalUp : public Instrument {
+public:
+    DigitalUp(double strike, Time expiry);
+    double payoff(double level) const override;
+    std::ostream& print(std::ostream& os) const override;
+};
+
+/// Pays 100 index points strictly below the strike.
+class DigitalDown : public Instrument {
+public:
+    DigitalDown(double strike, Time expiry);
+    double payoff(double level) const override;
+    std::ostream& print(std::ostream& os) const override;
+};
+
+}  // namespace quorva

@@ -1,0 +1,46 @@
+#pragma once
+// Drives one in-process console a command at a time, so a test sees exactly
+// what each line prints.
+
+#include "app/QuorvaConsole.h"
+
+#include <sstream>
+#include <string>
+
+class ConsoleSession {
+public:
+    explicit ConsoleSession(unsigned steps = 1000) : console_(in_, out_, steps) { out_.str(""); }
+
+    /// Runs the lines (separated by "\n") one by one and returns what they
+    /// printed, without the prompts.
+    std::string run(const std::string& lines) {
+        std::istringstream split(lines);
+        std::string text;
+        for (std::string line; std::getline(split, line);) {
+            std::string out = raw(line);
+            if (out.compare(0, 2, "> ") == 0) out.erase(0, 2);
+            if (out.size() >= 2 && out.compare(out.size() - 2, 2, "> ") == 0) out.erase(out.size() - 2);
+            text += out;
+        }
+        return text;
+    }
+
+    /// Everything the console writes for the input, prompts included.
+    std::string raw(const std::string& input) {
+        in_.clear();
+        in_.str(input + "\n");
+        out_.str("");
+        console_.go();
+        return out_.str();
+    }
+
+    /// A market pinned to 5 March 2009 14:30, so that prices are repeatable.
+    void pin_clock() { run("set date 5mar09\nset time 14:30"); }
+
+    quorva::QuorvaConsole& console() { return console_; }
+
+private:
+    std::istringstream in_;
+    std::ostringstream out_;
+    quorva::QuorvaConsole console_;
+};

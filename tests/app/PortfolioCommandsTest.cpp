@@ -1,0 +1,167 @@
+#include "ConsoleSession.h"
+
+#include "app/LazyMetric.h"
+#include "foundation/QuorvaException.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+using quorva::QuorvaConsole;
+
+std::string listing_of(ConsoleSession& session) { return session.run("list"); }
+
+/// What the console prints for a number in its default format.
+std::string shown(double x) {
+    std::ostringstream out;
+    if (x >= 0) out << '+';
+    out << x;
+    return out.str();
+}
+
+class Portfolio : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session.pin_clock();
+        ASSERT_EQ("", session.run("add 100C 20mar09 @16:30\n"
+                                  "add -2 95P 20jun09\n"
+                                  "add +0.5 1000 U 15 jun 2010 @ 9:00"));
+    }
+
+    double unit(QuorvaConsole::LazyMetric::Metric metric, std::size_t index) {
+        const auto& position = session.console().portfolio().at(index);
+        quorva::BinomialTreePricer pricer(1000);
+        return QuorvaConsole::LazyMetric(pricer, session.console().market(), position, metric)
+                   .calc_value(*position.second);
+    }
+
+    ConsoleSession session;
+};
+
+TEST_F(Portfolio, ListWithoutAMetricEndsEveryRowWithATab) {
+    EXPECT_EQ("1.\t+1\t100C 20mar09 @16:30\t\n"
+              "2.\t-2\t95P 20jun09 @23:59\t\n"
+              "3.\t+0.5\t1000U 15jun10 @09:00\t\n"
+              "\n\n",
+              listing_of(session));
+}
+
+TEST_F(Portfolio, ListWithAMetricShowsPositionValuesAndTheirTotal) {
+    using M = QuorvaConsole::LazyMetric;
+    const double p1 = unit(M::PRICE, 0), p2 = -2 * unit(M::PRICE, 1), p3 = 0.5 * unit(M::PRICE, 2);
+    const std::string expected = "1.\t+1\t100C 20mar09 @16:30\t" + shown(p1) + "\n" +
+                                 "2.\t-2\t95P 20jun09 @23:59\t" + shown(p2) + "\n" +
+                                 "3.\t+0.5\t1000U 15jun10 @09:00\t" + shown(p3) + "\n" +
+                                 shown(p1 + p2 + p3) + "\n\n";
+    EXPECT_EQ(expected, session.run("list price"));
+    EXPECT_EQ(expected, session.run("list PRICE"));
+    EXPECT_LT(p2, 0);
+}
+
+TEST_F(Portfolio, MetricWordsForThePortfolioOrOnePosition) {
+    using M = QuorvaConsole::LazyMetric;
+    const double delta2 = -2 * unit(M::DELTA, 1);
+    for (const char* line : {"delta[2]", "DELTA [2]", "delta [ 2 ]"}) {
+        EXPECT_EQ(shown(delta2) + "\n", session.run(line)) << line;
+    }
+    const double gamma = unit(M::GAMMA, 0) - 2 * unit(M::GAMMA, 1) + 0.5 * unit(M::GAMMA, 2);
+    EXPECT_EQ(shown(gamma) + "\n", session.run("gamma"));
+    for (const char* word : {"theta", "vega", "rho"}) {
+        const std::string out = session.run(std::string(word) + "[1]");
+        EXPECT_TRUE(out[0] == '+' || out[0] == '-') << word << ": " << out;
+    }
+}
+
+TEST_F(Portfolio, MetricMessages) {
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"delta [0]", "Index out of range"},  {"delta []", "Index out of range"},
+        {"delta [4]", "Index out of range"},  {"delta [1", "Expected ']'"},
+        {"delta [1 x", "Expected ']'"},       {"delta [1] x", "Unexpected tokens found"},
+        {"list veg", "Invalid metric"},       {"list price[1]", "Invalid metric"},
+        {"list price 2", "Unexpected tokens found"},
+    };
+    const std::string before = listing_of(session);
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
+    }
+    EXPECT_EQ(before, listing_of(session));
+}
+
+TEST_F(Portfolio, AddAndDelMessagesLeaveThePortfolioAsItWas) {
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"add +0 5000C 20mar09", "Invalid purchase size"},
+        {"add + 5000C 20mar09", "Invalid purchase size"},
+        {"add -x 5000C 20mar09", "Invalid purchase size"},
+        {"add", "Expected strike"},
+        {"add 5000C 20mar09 x", "Unexpected tokens found"},
+        {"add 5000Q 20mar09", "Uknown instrument code"},
+        {"add 5000C 1jan2200", "Date too late"},
+        {"del", "Expected index"},
+        {"del x", "Expected index"},
+        {"del 0", "Index out of range"},
+        {"del 4", "Index out of range"},
+        {"del 1 2", "Unexpected tokens found"},
+    };
+    const std::string before = listing_of(session);
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
+        EXPECT_EQ(before, listing_of(session)) << c.line;
+    }
+}
+
+TEST_F(Portfolio, DelMovesLaterPositionsUp) {
+    session.run("del 1");
+    EXPECT_EQ("1.\t-2\t95P 20jun09 @23:59\t\n"
+              "2.\t+0.5\t1000U 15jun10 @09:00\t\n"
+              "\n\n",
+              listing_of(session));
+}
+
+TEST_F(Portfolio, AQuantityNeedsItsSign) {
+    EXPECT_EQ("Error: Expected instrument code letter\n", session.run("add 2 5000C 20mar09"));
+}
+
+TEST(EmptyPortfolio, ListsNothingAndMetricsAreZero) {
+    ConsoleSession session;
+    EXPECT_EQ("", session.run("list"));
+    EXPECT_EQ("> +0> ", session.raw("list price"));
+    EXPECT_EQ("+0\n", session.run("price"));
+    EXPECT_EQ("Error: Index out of range\n", session.run("price[1]"));
+}
+
+TEST(LazyMetric, NamesAreWholeWordsInAnyCase) {
+    using M = QuorvaConsole::LazyMetric;
+    EXPECT_EQ(M::VEGA, M::parse_metric("Vega"));
+    EXPECT_EQ(M::RHO, M::parse_metric("RHO"));
+    EXPECT_EQ(M::NONE, M::parse_metric("veg"));
+    EXPECT_EQ(M::NONE, M::parse_metric(""));
+    EXPECT_TRUE(QuorvaConsole::is_metric_name("Theta"));
+    EXPECT_FALSE(QuorvaConsole::is_metric_name("prices"));
+}
+
+TEST(LazyMetric, FollowsTheLiveMarket) {
+    ConsoleSession session;
+    session.pin_clock();
+    session.run("add 100C 20mar10");
+    std::istringstream in;
+    quorva::Market market = session.console().market();
+    quorva::BinomialTreePricer pricer(100);
+    const QuorvaConsole::LazyMetric price(pricer, market, session.console().portfolio(),
+                                          QuorvaConsole::LazyMetric::PRICE);
+    const double before = price.eval();
+    market.level() = 120;
+    EXPECT_GT(price.eval(), before + 10);
+    const QuorvaConsole::LazyMetric none(pricer, market, session.console().portfolio(),
+                                         QuorvaConsole::LazyMetric::NONE);
+    EXPECT_THROW(none.eval(), quorva::QuorvaException);
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include "ConsoleSession.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+std::string without_newline(const std::string& line) { return line.substr(0, line.find('\n')); }
+
+/// The number at the start of `text` ("+1.25\n" gives 1.25).
+double number(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
+
+/// The signed distance in percentage points that a calibration line ends with.
+double distance(const std::string& report) {
+    const std::size_t open = report.rfind("%\t(");
+    EXPECT_NE(std::string::npos, open) << report;
+    EXPECT_EQ("%)\n", report.substr(report.size() - 3)) << report;
+    return number(report.substr(open + 3));
+}
+
+class Volatility : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session.pin_clock();
+        session.run("add 100C 20mar10\nadd -2 90P 20sep09");
+        session.run("set vol 25");
+        call_at_25 = without_newline(session.run("price[1]").substr(1));
+        short_put_at_25 = without_newline(session.run("price[2]"));
+        session.run("set vol 20");
+        market_before = session.run("market");
+        list_before = session.run("list");
+    }
+
+    ConsoleSession session;
+    std::string call_at_25, short_put_at_25, market_before, list_before;
+};
+
+TEST_F(Volatility, ImpliedVolatilityOfAPositionPrice) {
+    const std::string call = session.run("implvol [1] " + call_at_25);
+    EXPECT_NEAR(25, number(call), 0.01) << call;
+    EXPECT_EQ('%', call[call.size() - 2]);
+    // A short position's price is typed negative.
+    ASSERT_EQ('-', short_put_at_25[0]);
+    EXPECT_NEAR(25, number(session.run("implvol[2]" + short_put_at_25)), 0.01);
+    EXPECT_EQ("Error: Failed to calculate implied volatility\n",
+              session.run("implvol [2] " + short_put_at_25.substr(1)));
+    EXPECT_EQ(market_before, session.run("market"));
+}
+
+TEST_F(Volatility, ImpliedVolatilityMessages) {
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"implvol", "Expected '['"},
+        {"implvol 1 12.5", "Expected '['"},
+        {"implvol [0] 12.5", "Index out of range"},
+        {"implvol [] 12.5", "Index out of range"},
+        {"implvol [3] 12.5", "Index out of range"},
+        {"implvol [1 12.5", "Expected ']'"},
+        {"implvol [1]", "Expected target price"},
+        {"implvol [1] 12.5 x", "Unexpected tokens found"},
+        {"implvol [1] 1000", "Failed to calculate implied volatility"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
+    }
+    EXPECT_EQ(market_before, session.run("market"));
+}
+
+TEST_F(Volatility, CalibrationRefusalsPrintNothingAndChangeNothing) {
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"calibrate", "Incorrect number of calibration prices"},
+        {"calibrate 5", "Incorrect number of calibration prices"},
+        {"calibrate 5 1 2", "Unexpected tokens found"},
+        {"calibrate 5 abc", "Unexpected tokens found"},
+        {"calibrate 5 -1 x", "Unexpected tokens found"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
+        EXPECT_EQ(market_before, session.run("market")) << c.line;
+        EXPECT_EQ(list_before, session.run("list")) << c.line;
+    }
+}
+
+TEST_F(Volatility, AFailedSearchStopsCalibrationMidReport) {
+    const std::string out = session.run("calibrate 1000 -1");
+    EXPECT_EQ("\nCalibrating with:\n100C 20mar10 @23:59\t1000\tError: Failed to calculate implied volatility\n",
+              out);
+    EXPECT_EQ(market_before, session.run("market"));
+}
+
+TEST_F(Volatility, CalibrationReportsAndInstallsTheSmile) {
+    const std::string report = session.run("calibrate " + call_at_25 + " " + short_put_at_25);
+    std::istringstream lines(report);
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ("", line);
+    std::getline(lines, line);
+    EXPECT_EQ("Calibrating with:", line);
+    // instrument, unit price, implied volatility, distance from the market's 20%
+    for (const std::string& start : {"100C 20mar10 @23:59\t" + call_at_25 + "\t", std::string("90P 20sep09 @23:59\t")}) {
+        std::getline(lines, line);
+        EXPECT_EQ(0u, line.find(start)) << line;
+        const std::size_t vol_at = line.rfind('\t', line.find("%\t(")) + 1;
+        EXPECT_NEAR(25, number(line.substr(vol_at)), 0.005) << line;
+        EXPECT_NEAR(5, distance(line + "\n"), 0.005) << line;
+    }
+    EXPECT_NEAR(-number(short_put_at_25) / 2, number(line.substr(line.find('\t') + 1)), 1e-4) << line;
+    EXPECT_FALSE(std::getline(lines, line));
+
+    // Both positions implied 25%: the fit moves the volatility by about +5 points.
+    const quorva::Market& market = session.console().market();
+    EXPECT_NEAR(0.25, market.volatility() + market.smile().eval(100, 100), 0.001);
+    EXPECT_EQ(100, market.smile().strike());
+    EXPECT_NE(std::string::npos, session.run("market").find("smile  = (100, "));
+}
+
+TEST(Calibration, EmptyPortfolioGivesAFlatStickyStrikeSmile) {
+    ConsoleSession session;
+    session.run("set level 95");
+    EXPECT_EQ("\nCalibrating with:\n", session.run("calibrate"));
+    const std::string market = session.run("market");
+    EXPECT_NE(std::string::npos, market.find("vol    = 20%\nsmile  = (95, 0, 0)\n")) << market;
+}
+
+TEST(Calibration, DifferencesFromTheMarketVolatilityCarryTheirSign) {
+    ConsoleSession session;
+    session.pin_clock();
+    session.run("add 100C 20mar10\nset vol 22");
+    const std::string at_22 = session.run("price").substr(1);
+    session.run("set vol 25");
+    EXPECT_NEAR(-3, distance(session.run("calibrate " + at_22)), 0.01);
+    session.run("set vol 20\nset stickydelta");
+    EXPECT_NEAR(2, distance(session.run("calibrate " + at_22)), 0.01);
+}
+
+}  // namespace

@@ -1,0 +1,133 @@
+#include "calendar/TradingSchedule.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+
+using chrono::Date;
+using quorva::ContinuousTrading;
+using quorva::LSETrading;
+using quorva::Time;
+using quorva::TradingSchedule;
+
+namespace {
+
+Time at(int year, int month, int day, unsigned hour, unsigned minute) {
+    return Time(Date(year, Date::Month(month), day), hour, minute);
+}
+
+std::string printed(const Time& t) {
+    std::ostringstream os;
+    os << t;
+    return os.str();
+}
+
+/// LSE minutes counted one minute at a time: the minute starting at m counts
+/// when it falls on a weekday between 08:00 and 16:30.
+int lse_minutes_one_by_one(const Time& from, const Time& to) {
+    int total = 0;
+    for (Time m = from; m < to; m.add_minutes(1)) {
+        const unsigned of_day = m.minutes_from_midnight();
+        if (m.date().is_week_day() && of_day >= 480 && of_day < 990) ++total;
+    }
+    return total;
+}
+
+TEST(ContinuousTrading, CountsEveryCalendarMinute) {
+    const ContinuousTrading& c = *ContinuousTrading::instance();
+    EXPECT_EQ("Continuous", c.name());
+    EXPECT_EQ(525600u, c.trading_minutes_per_year());
+    EXPECT_DOUBLE_EQ(1.0, c.year_frac(at(2009, 3, 5, 12, 0), at(2010, 3, 5, 12, 0)));
+    EXPECT_DOUBLE_EQ(366.0 / 365.0, c.year_frac(at(2008, 1, 1, 0, 0), at(2009, 1, 1, 0, 0)));
+    EXPECT_DOUBLE_EQ(1440.0 / 525600.0, c.year_frac(at(2009, 3, 5, 9, 0), at(2009, 3, 6, 9, 0)));
+    EXPECT_EQ(-1441, c.trading_minutes(at(2009, 3, 6, 9, 1), at(2009, 3, 5, 9, 0)));
+    EXPECT_DOUBLE_EQ(-1.0, c.year_frac(at(2010, 3, 5, 12, 0), at(2009, 3, 5, 12, 0)));
+}
+
+TEST(LSETrading, ListedSpans) {
+    const LSETrading& lse = *LSETrading::instance();
+    EXPECT_EQ("LSE", lse.name());
+    EXPECT_EQ(260u, lse.trading_days_per_year());
+    EXPECT_EQ(132600u, lse.trading_minutes_per_year());
+    struct Case { Time from, to; int minutes; };
+    // 2 March 2009 is a Monday.
+    const Case cases[] = {
+        {at(2009, 3, 4, 10, 0), at(2009, 3, 4, 11, 0), 60},
+        {at(2009, 3, 4, 7, 0), at(2009, 3, 4, 7, 30), 0},
+        {at(2009, 3, 4, 17, 0), at(2009, 3, 4, 18, 0), 0},
+        {at(2009, 3, 4, 7, 0), at(2009, 3, 4, 18, 0), 510},
+        {at(2009, 3, 4, 8, 0), at(2009, 3, 4, 16, 30), 510},
+        {at(2009, 3, 6, 15, 0), at(2009, 3, 9, 9, 0), 150},
+        {at(2009, 3, 7, 12, 0), at(2009, 3, 9, 12, 0), 240},
+        {at(2009, 3, 7, 0, 0), at(2009, 3, 8, 23, 59), 0},
+        {at(2009, 3, 2, 0, 0), at(2009, 3, 9, 0, 0), 2550},
+        {at(2009, 12, 25, 0, 0), at(2009, 12, 26, 0, 0), 510},
+        {at(2009, 3, 4, 12, 0), at(2009, 3, 4, 12, 0), 0},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.minutes, lse.trading_minutes(c.from, c.to))
+            << printed(c.from) << " to " << printed(c.to);
+        EXPECT_EQ(-c.minutes, lse.trading_minutes(c.to, c.from))
+            << printed(c.to) << " to " << printed(c.from);
+    }
+    EXPECT_DOUBLE_EQ(2550.0 / 132600.0, lse.year_frac(at(2009, 3, 2, 0, 0), at(2009, 3, 9, 0, 0)));
+    EXPECT_DOUBLE_EQ(-2550.0 / 132600.0, lse.year_frac(at(2009, 3, 9, 0, 0), at(2009, 3, 2, 0, 0)));
+}
+
+TEST(LSETrading, AgreesWithAMinuteByMinuteCount) {
+    const LSETrading& lse = *LSETrading::instance();
+    const Time start = at(2009, 2, 27, 0, 0);
+    // Spans of up to ten days starting at awkward minutes around a weekend.
+    for (int a = 0; a < 4 * 1440; a += 317) {
+        for (int length = 0; length < 10 * 1440; length += 1129) {
+            Time from = start, to = start;
+            from.add_minutes(a);
+            to.add_minutes(a + length);
+            ASSERT_EQ(lse_minutes_one_by_one(from, to), lse.trading_minutes(from, to))
+                << printed(from) << " to " << printed(to);
+            ASSERT_EQ(-lse.trading_minutes(from, to), lse.trading_minutes(to, from))
+                << printed(to) << " to " << printed(from);
+        }
+    }
+}
+
+TEST(LSETrading, SpansAddUp) {
+    const LSETrading& lse = *LSETrading::instance();
+    const Time points[] = {at(2009, 3, 6, 15, 0), at(2009, 3, 7, 12, 0), at(2009, 3, 9, 8, 15),
+                           at(2010, 1, 1, 16, 29), at(2012, 2, 29, 10, 0)};
+    for (const Time& a : points)
+        for (const Time& b : points)
+            for (const Time& c : points)
+                EXPECT_EQ(lse.trading_minutes(a, c),
+                          lse.trading_minutes(a, b) + lse.trading_minutes(b, c))
+                    << printed(a) << ", " << printed(b) << ", " << printed(c);
+}
+
+TEST(LSETrading, MinutesOpenByTimeOfDay) {
+    const LSETrading& lse = *LSETrading::instance();
+    EXPECT_EQ(0, lse.minutes_open_from_midnight(Time::OfDay(7, 59)));
+    EXPECT_EQ(0, lse.minutes_open_from_midnight(Time::OfDay(8, 0)));
+    EXPECT_EQ(1, lse.minutes_open_from_midnight(Time::OfDay(8, 1)));
+    EXPECT_EQ(510, lse.minutes_open_from_midnight(Time::OfDay(16, 30)));
+    EXPECT_EQ(510, lse.minutes_open_from_midnight(Time::OfDay(23, 59)));
+    EXPECT_FALSE(lse.is_trading_day(Date(2009, Date::MAR, 7)));
+    EXPECT_TRUE(lse.is_trading_day(Date(2009, Date::DEC, 25)));
+}
+
+TEST(TradingSchedule, InstancesAreSharedSingleObjects) {
+    EXPECT_EQ(LSETrading::instance().impl().get(), LSETrading::instance().impl().get());
+    EXPECT_EQ(ContinuousTrading::instance().impl().get(),
+              ContinuousTrading::instance().impl().get());
+    usr::P<TradingSchedule> schedule = LSETrading::instance();
+    EXPECT_EQ(LSETrading::instance().impl().get(), schedule.impl().get());
+    EXPECT_EQ("LSE", schedule->name());
+    EXPECT_EQ(60, schedule->trading_minutes(at(2009, 3, 4, 10, 0), at(2009, 3, 4, 11, 0)));
+    schedule = ContinuousTrading::instance();
+    EXPECT_EQ(ContinuousTrading::instance().impl().get(), schedule.impl().get());
+    EXPECT_EQ("Continuous", schedule->name());
+    EXPECT_DOUBLE_EQ(60.0 / 525600.0,
+                     schedule->year_frac(at(2009, 3, 4, 10, 0), at(2009, 3, 4, 11, 0)));
+}
+
+}  // namespace
