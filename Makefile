@@ -3,10 +3,10 @@
 
 BUILD      := build
 SANITIZE   := build-sanitize
-PACKAGES   := cmake ninja-build g++ libboost-dev libboost-filesystem-dev libgtest-dev
+PACKAGES   := cmake ninja-build g++ libboost-dev libboost-filesystem-dev libgtest-dev gnuplot-nox
 # A header or program that shows each package is there.
 PROBES     := /usr/bin/cmake /usr/bin/ninja /usr/bin/g++ /usr/include/boost/version.hpp \
-              /usr/include/boost/filesystem.hpp /usr/include/gtest/gtest.h
+              /usr/include/boost/filesystem.hpp /usr/include/gtest/gtest.h /usr/bin/gnuplot
 
 .PHONY: all deps build run test test-sanitize clean
 
@@ -26,8 +26,10 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j2
 
+# Charts need GNUPLOT_ROOT; unless it is set, take the gnuplot on the PATH.
 run: build
-	@$(BUILD)/quorva
+	@root="$${GNUPLOT_ROOT:-$$(dirname "$$(dirname "$$(command -v gnuplot)")")}"; \
+	GNUPLOT_ROOT="$$root" $(BUILD)/quorva
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2

@@ -2,6 +2,7 @@
 // the prompt, and the binding of a metric to positions.
 
 #include "app/FixMarket.h"
+#include "app/Interrupt.h"
 #include "app/LazyMetric.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
@@ -53,7 +54,10 @@ double QuorvaConsole::LazyMetric::calc_value(const Instrument& instrument) const
 
 double QuorvaConsole::LazyMetric::eval() const {
     double sum = 0;
-    for (const Position* p = first_; p != last_; ++p) sum = p->first * calc_value(*p->second) + sum;
+    for (const Position* p = first_; p != last_; ++p) {
+        Interrupt::check();
+        sum = p->first * calc_value(*p->second) + sum;
+    }
     return sum;
 }
 

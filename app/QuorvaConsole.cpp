@@ -1,58 +1,146 @@
 #include "app/QuorvaConsole.h"
 
+#include "app/Interrupt.h"
 #include "app/LazyMetric.h"
+#include "app/LineReader.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"
 
+#include <boost/algorithm/string/predicate.hpp>
 #include <boost/algorithm/string/trim.hpp>
 
+#include <unistd.h>
+
+#include <iostream>
 #include <istream>
 #include <ostream>
 #include <sstream>
 
 namespace quorva {
 
-/// One row of the command table that drives dispatch and help. An empty word
-/// stands for the six metric names; an empty summary keeps a row out of help.
-struct QuorvaConsole::Command {
-    std::string word;
-    std::string summary;
-    void (*run)(QuorvaConsole& console, const std::string& word, std::istream& in);
-};
-
 namespace {
+
+using Words = std::vector<std::string>;
 
 const char* const INSTRUCTIONS =
     "Type help for the list of commands; README.md has the full guide and examples\n";
 
+const Words METRICS = {"price", "delta", "gamma", "theta", "vega", "rho"};
+const Words LOOP_PARAMETERS = {"level", "vol", "rate", "divyld"};
+
+Words no_arguments(const Words&) { return {}; }
+
+Words set_arguments(const Words& typed) {
+    if (typed.empty()) {
+        return {"level", "vol", "rate", "divyld", "date", "time", "realtime", "stickystrike", "stickydelta",
+                "trading"};
+    }
+    if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse"};
+    return {};
+}
+
+/// "PARAM FROM to TO [step STEP] : METRIC", with ":" typed as a word of its own.
+Words loop_arguments(const Words& typed) {
+    for (const std::string& word : typed) {
+        if (word == ":") return typed.back() == ":" ? METRICS : Words();
+    }
+    if (typed.empty()) return LOOP_PARAMETERS;
+    if (typed.size() == 2) return {"to"};
+    if (typed.size() == 4) return {"step"};
+    return {};
+}
+
+Words list_arguments(const Words& typed) { return typed.empty() ? METRICS : Words(); }
+
 }  // namespace
+
+/// One row of the command table that drives dispatch, help and completion. An
+/// empty word stands for the six metric names; an empty summary keeps a row
+/// out of the help list.
+struct QuorvaConsole::Command {
+    std::string word;
+    std::string summary;
+    void (*run)(QuorvaConsole& console, const std::string& word, std::istream& in);
+    /// The forms and examples that "help WORD" prints.
+    std::string usage;
+    /// The words that may follow the words already typed after the command.
+    Words (*arguments)(const Words& typed);
+};
 
 const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
     using C = QuorvaConsole;
     static const std::vector<Command> table = {
-        {"market", "List market parameters",
-         [](C& c, const std::string&, std::istream& in) { c.do_market(in); }},
+        {"market", "List market parameters", [](C& c, const std::string&, std::istream& in) { c.do_market(in); },
+         "market\n"
+         "  Lists the level, volatility, smile, rate, dividend yield, time and trading calendar.\n",
+         no_arguments},
         {"list", "List the portfolio of derivatives",
-         [](C& c, const std::string&, std::istream& in) { c.do_list(in); }},
-        {"set", "Set a market parameter",
-         [](C& c, const std::string&, std::istream& in) { c.do_set(in); }},
-        {"add", "Add a derivative to the portfolio",
-         [](C& c, const std::string&, std::istream& in) { c.do_add(in); }},
+         [](C& c, const std::string&, std::istream& in) { c.do_list(in); },
+         "list [METRIC]\n"
+         "  Lists the positions, with one metric per position and the total when one is named.\n"
+         "  Examples: list    list price    list delta\n",
+         list_arguments},
+        {"set", "Set a market parameter", [](C& c, const std::string&, std::istream& in) { c.do_set(in); },
+         "set level|vol|rate|divyld [=] VALUE     (vol, rate and divyld in percent)\n"
+         "set date DAY MONTH [YEAR]    set time HOUR:MINUTE    set realtime\n"
+         "set stickystrike    set stickydelta    set trading continuous|lse\n"
+         "  Examples: set vol 25    set date 20mar09    set time 14:30    set trading lse\n",
+         set_arguments},
+        {"add", "Add a derivative to the portfolio", [](C& c, const std::string&, std::istream& in) { c.do_add(in); },
+         "add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] [@HOUR:MINUTE]\n"
+         "  CODE: C call, P put, F future, U digital up, D digital down; the expiry time is 23:59 unless typed.\n"
+         "  Examples: add 100C 20mar09 @16:30    add -2 95P 20jun09\n",
+         no_arguments},
         {"del", "Remove a derivative from the portfolio",
-         [](C& c, const std::string&, std::istream& in) { c.do_del(in); }},
-        {"", "", [](C& c, const std::string& word, std::istream& in) { c.do_metric(word, in); }},
-        {"for", "What-if analysis",
-         [](C& c, const std::string&, std::istream& in) { c.do_for(false, in); }},
-        {"plot", "View scenarios as a chart",
-         [](C& c, const std::string&, std::istream& in) { c.do_for(true, in); }},
+         [](C& c, const std::string&, std::istream& in) { c.do_del(in); },
+         "del INDEX\n"
+         "  Removes the position with that number in the listing; later ones move up.\n"
+         "  Example: del 2\n",
+         no_arguments},
+        {"", "", [](C& c, const std::string& word, std::istream& in) { c.do_metric(word, in); },
+         "price|delta|gamma|theta|vega|rho [[INDEX]]\n"
+         "  The metric of the portfolio, or of one position.\n"
+         "  Examples: price    delta[2]\n",
+         no_arguments},
+        {"for", "What-if analysis", [](C& c, const std::string&, std::istream& in) { c.do_for(false, in); },
+         "for level|vol|rate|divyld FROM to TO [step STEP]: METRIC [[INDEX]]\n"
+         "  Tabulates the metric as the parameter steps from FROM to TO (ten steps unless STEP is given).\n"
+         "  Examples: for vol 10 to 30 step 5: price    for level 90 to 110: delta[2]\n",
+         loop_arguments},
+        {"plot", "View scenarios as a chart", [](C& c, const std::string&, std::istream& in) { c.do_for(true, in); },
+         "plot level|vol|rate|divyld FROM to TO [step STEP]: METRIC [[INDEX]] [> FILE.png|FILE.svg]\n"
+         "  Draws the what-if scenario through gnuplot: in a window, as text, or into an image file.\n"
+         "  Examples: plot level 80 to 120 step 1: delta    plot vol 10 to 40: price > vol.png\n",
+         loop_arguments},
         {"implvol", "Calculate implied volatility from a market price",
-         [](C& c, const std::string&, std::istream& in) { c.do_implvol(in); }},
+         [](C& c, const std::string&, std::istream& in) { c.do_implvol(in); },
+         "implvol [INDEX] PRICE\n"
+         "  The volatility at which the position is worth PRICE (typed negative for a short position).\n"
+         "  Example: implvol [1] 5.25\n",
+         no_arguments},
         {"calibrate", "Create a smile from a set of market prices",
-         [](C& c, const std::string&, std::istream& in) { c.do_calibrate_command(in); }},
-        {"help", "Show this help",
-         [](C& c, const std::string&, std::istream& in) { c.do_help_command(in); }},
-        {"exit", "Exit", [](C& c, const std::string&, std::istream& in) { c.do_exit(in); }},
+         [](C& c, const std::string&, std::istream& in) { c.do_calibrate_command(in); },
+         "calibrate PRICE1 PRICE2 ...\n"
+         "  One price per position: fits a smile to their implied volatilities and installs it.\n"
+         "  Example: calibrate 10.2 -4.1 7\n",
+         no_arguments},
+        {"help", "Show this help", [](C& c, const std::string&, std::istream& in) { c.do_help_command(in); },
+         "help [COMMAND]\n"
+         "  Lists the commands, or shows the forms of one.\n"
+         "  Examples: help    help for\n",
+         [](const Words& typed) {
+             Words words;
+             if (!typed.empty()) return words;
+             for (const Command& command : commands()) {
+                 if (!command.word.empty()) words.push_back(command.word);
+             }
+             return words;
+         }},
+        {"exit", "Exit", [](C& c, const std::string&, std::istream& in) { c.do_exit(in); },
+         "exit\n"
+         "  Ends the run (so does the end of the input, or Ctrl-D on an empty line).\n",
+         no_arguments},
     };
     return table;
 }
@@ -60,6 +148,8 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
 QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps)
     : in_(in),
       out_(out),
+      reader_(new StreamLineReader(in, out)),
+      terminal_output_(&out == &std::cout && isatty(STDOUT_FILENO)),
       pricer_(steps),
       market_(100, 0.2, 0.05, Smile(Smile::STICKY_DELTA, 0, 0), 0.025,
               ContinuousTrading::instance(), Time()) {
@@ -68,11 +158,14 @@ QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps
 
 QuorvaConsole::~QuorvaConsole() = default;
 
+void QuorvaConsole::set_line_reader(std::unique_ptr<LineReader> reader) { reader_ = std::move(reader); }
+
 void QuorvaConsole::go() {
     while (running_) {
         const std::string line = get_command_line();
         if (line.empty()) break;
         try {
+            Interrupt::clear();
             dispatch(line);
         } catch (const usr::Exception& e) {
             out_ << "Error: " << e.what() << "\n";
@@ -86,8 +179,7 @@ void QuorvaConsole::go() {
 std::string QuorvaConsole::get_command_line() {
     std::string line;
     while (line.empty()) {
-        out_ << "> " << std::flush;
-        if (!std::getline(in_, line)) return "";
+        if (!reader_->read_line("> ", line)) return "";
         boost::algorithm::trim(line);
     }
     return line;
@@ -125,7 +217,49 @@ void QuorvaConsole::do_help() {
     out_ << "\n";
 }
 
-void QuorvaConsole::do_help_command(std::istream&) { do_help(); }
+void QuorvaConsole::do_help_command(std::istream& in) {
+    const std::string word = read_string(in, "");
+    for (const Command& command : commands()) {
+        if (!word.empty() && (command.word.empty() ? is_metric_name(word) : word == command.word)) {
+            out_ << command.usage << "\n";
+            return;
+        }
+    }
+    do_help();
+}
+
+std::vector<std::string> QuorvaConsole::completions(const std::string& before, const std::string& prefix) {
+    Words typed;
+    std::string word;
+    for (char c : before + " ") {
+        if (c == ' ' || c == '\t' || c == ':' || c == '[') {
+            if (!word.empty()) typed.push_back(word);
+            if (c == ':') typed.push_back(":");
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    Words candidates;
+    if (typed.empty()) {
+        for (const Command& command : commands()) {
+            if (!command.word.empty()) candidates.push_back(command.word);
+        }
+        candidates.insert(candidates.end(), METRICS.begin(), METRICS.end());
+    } else {
+        for (const Command& command : commands()) {
+            if (command.word.empty() ? is_metric_name(typed[0]) : typed[0] == command.word) {
+                candidates = command.arguments(Words(typed.begin() + 1, typed.end()));
+                break;
+            }
+        }
+    }
+    Words matches;
+    for (const std::string& candidate : candidates) {
+        if (boost::algorithm::starts_with(candidate, prefix)) matches.push_back(candidate);
+    }
+    return matches;
+}
 
 void QuorvaConsole::do_exit(std::istream&) { running_ = false; }
 

@@ -10,11 +10,14 @@
 #include "model/Smile.h"
 
 #include <iosfwd>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace quorva {
+
+class LineReader;
 
 class QuorvaConsole {
 public:
@@ -32,6 +35,12 @@ public:
     /// tree size of every price.
     QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps = 1000);
     ~QuorvaConsole();
+
+    /// Reads command lines through `reader` instead of the input stream.
+    void set_line_reader(std::unique_ptr<LineReader> reader);
+    /// The words that may complete `prefix` at the end of `before`: command
+    /// words, parameter names, keywords and metric names, from the command table.
+    static std::vector<std::string> completions(const std::string& before, const std::string& prefix);
 
     /// Runs the command loop until `exit` or the end of the input.
     void go();
@@ -92,6 +101,9 @@ private:
 
     std::istream& in_;
     std::ostream& out_;
+    std::unique_ptr<LineReader> reader_;
+    /// True when the output is a terminal, where long commands show progress.
+    bool terminal_output_;
     bool running_ = true;
     BinomialTreePricer pricer_;
     Market market_;

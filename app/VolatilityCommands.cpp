@@ -2,6 +2,7 @@
 // position, `calibrate` for the whole portfolio and a fitted smile.
 
 #include "app/FixMarket.h"
+#include "app/Interrupt.h"
 
 #include <boost/numeric/conversion/cast.hpp>
 
@@ -30,6 +31,7 @@ void QuorvaConsole::do_implvol(std::istream& in) {
     const double price = read_double(in);
     if (price == NO_DOUBLE) throw_error("Expected target price");
     check_end(in);
+    Interrupt::check();
     const Position& position = portfolio_[index - 1];
     const double vol = pricer_.implvol(market_, *position.second, price / position.first);
     if (vol == NO_DOUBLE) throw_error("Failed to calculate implied volatility");
@@ -49,6 +51,7 @@ std::pair<Smile, double> QuorvaConsole::do_calibrate(std::istream& in) {
     out_ << "\nCalibrating with:\n";
     std::vector<std::pair<double, double> > points;
     for (const auto& target : targets) {
+        Interrupt::check();
         target.first->print(out_) << "\t" << target.second << "\t";
         const double strike = target.first->strike();
         const double vol = pricer_.implvol(market_, *target.first, target.second);

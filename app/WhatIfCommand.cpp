@@ -2,8 +2,10 @@
 // evaluate a metric at each step, as a table (`for`) or a chart (`plot`).
 
 #include "app/FixMarket.h"
+#include "app/Interrupt.h"
 #include "app/LazyMetric.h"
 #include "app/MarketParamProxy.h"
+#include "app/Progress.h"
 
 #include <istream>
 #include <limits>
@@ -20,9 +22,10 @@ bool in_loop(double x, double final, double step) {
     return (step > 0 && x <= final) || (step < 0 && x >= final);
 }
 
-/// Refuses, before anything is priced, a loop whose step cannot move x or
-/// that would run for more rows than a table or a chart can use.
-void check_row_count(double x, double final, double step) {
+/// The rows the loop will produce. Refuses, before anything is priced, a loop
+/// whose step cannot move x or that would run for more rows than a table or a
+/// chart can use.
+std::size_t count_rows(double x, double final, double step) {
     std::size_t rows = 0;
     while (in_loop(x, final, step)) {
         if (++rows > MAX_LOOP_ROWS) QuorvaConsole::throw_error("Too many loop steps");
@@ -30,6 +33,7 @@ void check_row_count(double x, double final, double step) {
         if (next == x) QuorvaConsole::throw_error("Loop will not terminate");
         x = next;
     }
+    return rows;
 }
 
 }  // namespace
@@ -56,13 +60,17 @@ void QuorvaConsole::do_for(bool plot, std::istream& in) {
     const std::string chart_file = plot ? read_chart_file(in) : std::string();
     check_end(in);
     if (step > 0 ? final < initial : final >= initial) throw_error("Loop will not terminate");
-    check_row_count(initial, final, step);
+    const std::size_t rows = count_rows(initial, final, step);
 
     const bool percentage = proxy.is_percentage();
     Scenario scenario;
-    for (double x = initial; in_loop(x, final, step); x += step) {
-        proxy.set(percentage ? x / 100 : x);
-        scenario.emplace_back(x, metric.eval());
+    {
+        Progress progress(out_, rows, terminal_output_);
+        for (double x = initial; in_loop(x, final, step); x += step) {
+            proxy.set(percentage ? x / 100 : x);
+            scenario.emplace_back(x, metric.eval());
+            progress.advance();
+        }
     }
     if (plot) return plot_scenario(scenario, chart_file);
     for (const auto& row : scenario) {

@@ -56,7 +56,10 @@ long long floor_div(long long value, long long divisor, long long& remainder) {
 }  // namespace
 
 Date::Date(long days, long base) : year_(0), month_(Month(0)), day_(0), days_(NO_COUNT) {
-    const long long count = static_cast<long long>(days) + base;
+    // A sum that would overflow is far outside the range.
+    if ((base > 0 && days > LONG_MAX - base) || (base < 0 && days < LONG_MIN - base))
+        out_of_range();
+    const long count = days + base;
     if (count < 0 || count > INT_MAX) out_of_range();
     days_ = static_cast<int>(count);
     check_days();

@@ -30,9 +30,6 @@ public:
     Axis x_axis;
     Axis y_axis;
     std::vector<Point> points;
-
-protected:
-    ~Chart2d() = default;
 };
 
 }  // namespace gnuplot

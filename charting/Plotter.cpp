@@ -29,6 +29,14 @@ private:
     void (*previous_)(int);
 };
 
+/// `s` as one word of the shell that popen runs, so that a path with blanks or
+/// other special characters starts the program it names.
+std::string shell_word(const std::string& s) {
+    std::string word = "'";
+    for (char c : s) word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
 /// One pause of a wait, charged in full to the budget; the next is twice as long.
 void pause(int& pause_ms, int& budget_ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(pause_ms));
@@ -44,7 +52,7 @@ Plotter::Plotter() : pipe_(nullptr) {
     const std::string failure = "Failed to access gnuplot executable at " + quoted(exe_path.native());
     if (!fs::exists(exe_path)) throw GnuPlotException(failure);
     errno = 0;
-    pipe_ = popen(exe_path.native().c_str(), "w");
+    pipe_ = popen(shell_word(exe_path.native()).c_str(), "w");
     if (pipe_ == nullptr || errno == EINVAL) {
         if (pipe_ != nullptr) pclose(pipe_);
         throw GnuPlotException(failure);

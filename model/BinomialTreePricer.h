@@ -26,6 +26,7 @@ public:
         double log_step;
         double up;
         double down;
+        /// Weight of the higher child; NaN when degenerate.
         double p;
         /// Per backward step.
         double discount;

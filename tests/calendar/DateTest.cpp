@@ -115,6 +115,7 @@ TEST(Date, ConstructionMessages) {
     EXPECT_TRUE(throws_chrono("Date out of range", [] { Date(LAST_COUNT + 1, 0); }));
     EXPECT_TRUE(throws_chrono("Date out of range", [] { Date(-1, 0); }));
     EXPECT_TRUE(throws_chrono("Date out of range", [] { Date(LONG_MAX, 1); }));
+    EXPECT_TRUE(throws_chrono("Date out of range", [] { Date(LONG_MIN, -1); }));
     EXPECT_TRUE(throws_chrono("Date out of range", [] { Date(4294967296L, 0); }));
 }
 

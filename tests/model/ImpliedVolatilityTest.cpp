@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace quorva {
 namespace {
@@ -25,12 +26,12 @@ protected:
 TEST_F(ImpliedVolatilityTest, TreePricesGiveTheirVolatilityBack) {
     struct Family {
         Kind kind;
-        double strikes[3];
+        std::vector<double> strikes;
     };
     const Family families[] = {{CALL, {80, 100, 125}},
                                {PUT, {75, 100, 120}},
-                               {DIGITAL_UP, {70, 85, 95}},
-                               {DIGITAL_DOWN, {70, 85, 95}}};
+                               {DIGITAL_UP, {70, 95}},
+                               {DIGITAL_DOWN, {70, 95}}};
     int checked = 0;
     for (const Family& family : families) {
         for (double strike : family.strikes) {
@@ -52,7 +53,6 @@ TEST_F(ImpliedVolatilityTest, TreePricesGiveTheirVolatilityBack) {
         }
     }
     EXPECT_GT(checked, 40);
-    RecordProperty("checked", checked);
 }
 
 TEST_F(ImpliedVolatilityTest, PricesOutOfReachGiveTheMarker) {

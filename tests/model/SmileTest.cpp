@@ -67,11 +67,11 @@ TEST(Smile, CalibrationRecoversAQuadratic) {
         const double offset = smile.calibrate(points, level);
         SCOPED_TRACE(::testing::Message() << "level " << level);
         EXPECT_EQ(level, smile.strike());
-        EXPECT_NEAR(0.01, offset, 2e-4);
-        EXPECT_NEAR(-0.001, smile.skew(), 2e-5);
-        EXPECT_NEAR(0.00001, smile.convexity(), 1e-6);
+        EXPECT_NEAR(0.01, offset, 1e-6);
+        EXPECT_NEAR(-0.001, smile.skew(), 1e-7);
+        EXPECT_NEAR(0.00001, smile.convexity(), 1e-8);
         for (const std::pair<double, double>& point : points)
-            EXPECT_NEAR(point.second, offset + smile.eval(point.first, 1e9), 2e-4) << point.first;
+            EXPECT_NEAR(point.second, offset + smile.eval(point.first, 1e9), 1e-6) << point.first;
     }
 }
 

@@ -1,0 +1,106 @@
+#include "app/LineReader.h"
+
+#include "app/Interrupt.h"
+
+#include <editline/readline.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <istream>
+#include <ostream>
+
+namespace quorva {
+
+LineReader::~LineReader() = default;
+
+StreamLineReader::StreamLineReader(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
+
+bool StreamLineReader::read_line(const std::string& prompt, std::string& line) {
+    out_ << prompt << std::flush;
+    return static_cast<bool>(std::getline(in_, line));
+}
+
+namespace {
+
+// The line editor calls back into plain functions, so the state of the one
+// editor of the run lives here.
+EditLineReader::Completer completer;
+std::vector<std::string> candidates;
+bool line_done = false;
+bool input_ended = false;
+std::string finished_line;
+
+void on_line(char* text) {
+    line_done = true;
+    if (text == nullptr) {
+        input_ended = true;
+        return;
+    }
+    finished_line = text;
+    if (finished_line.find_first_not_of(" \t") != std::string::npos) add_history(text);
+    std::free(text);
+}
+
+char* next_candidate(const char*, int state) {
+    static std::size_t index = 0;
+    if (state == 0) index = 0;
+    if (index >= candidates.size()) return nullptr;
+    return strdup(candidates[index++].c_str());
+}
+
+char** complete(const char* text, int start, int) {
+    rl_attempted_completion_over = 1;
+    candidates = completer(std::string(rl_line_buffer, static_cast<std::size_t>(start)), text);
+    if (candidates.empty()) return nullptr;
+    return rl_completion_matches(text, next_candidate);
+}
+
+}  // namespace
+
+EditLineReader::EditLineReader(Completer complete_words) {
+    completer = std::move(complete_words);
+    rl_catch_signals = 0;
+    rl_readline_name = "quorva";
+    using_history();
+    rl_basic_word_break_characters = " \t:[";
+    rl_attempted_completion_function = complete;
+}
+
+EditLineReader::~EditLineReader() { clear_history(); }
+
+bool EditLineReader::read_line(const std::string& prompt, std::string& line) {
+    line_done = false;
+    input_ended = false;
+    Interrupt::clear();
+    rl_callback_handler_install(prompt.c_str(), on_line);
+    while (!line_done) {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        const int ready = poll(&input, 1, -1);
+        if (Interrupt::pending()) {
+            // Ctrl-C abandons the line being typed and shows a fresh prompt.
+            Interrupt::clear();
+            rl_callback_handler_remove();
+            std::fputs("\n", stdout);
+            rl_callback_handler_install(prompt.c_str(), on_line);
+            continue;
+        }
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || (input.revents & (POLLERR | POLLNVAL))) {
+            input_ended = true;
+            break;
+        }
+        rl_callback_read_char();
+    }
+    rl_callback_handler_remove();
+    if (input_ended) {
+        std::fputs("\n", stdout);
+        return false;
+    }
+    line = finished_line;
+    return true;
+}
+
+}  // namespace quorva

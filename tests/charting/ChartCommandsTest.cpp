@@ -1,0 +1,203 @@
+#include "charting/BarChart.h"
+#include "charting/LineChart.h"
+
+#include "tests/charting/FakeGnuplot.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace gnuplot {
+namespace {
+
+using test::commands_of;
+using Lines = std::vector<std::string>;
+
+std::string message_of(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const GnuPlotException& e) {
+        return e.what();
+    }
+    return "no GnuPlotException";
+}
+
+/// Lines [first, first + count) of `lines`.
+Lines slice(const Lines& lines, std::size_t first, std::size_t count) {
+    if (first + count > lines.size()) return {"only " + std::to_string(lines.size()) + " lines"};
+    return Lines(lines.begin() + first, lines.begin() + first + count);
+}
+
+const Lines DEFAULT_AXES_AND_FRAME = {
+    "set title \"\" font \"Arial,\"",
+    "set xlabel \"\" font \"Arial,\"",
+    "set xrange [*:*]",
+    "set xtics rotate by 0",
+    "set xtics ",
+    "set xtics nomirror",
+    "set ylabel \"\" font \"Arial,\"",
+    "set yrange [*:*]",
+    "set ytics rotate by 0",
+    "set ytics ",
+    "set ytics nomirror",
+    "unset key",
+    "set border 3",
+    "set xtics out",
+    "set ytics out",
+};
+
+Lines concat(Lines a, const Lines& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+TEST(LineChartTest, SendsTheWholeStreamOfADefaultChart) {
+    LineChart chart;
+    chart.add_point(1, 10);
+    chart.add_point(2, 20);
+    const Lines expected = concat(concat({"set parametric", "set trange [10:20]"}, DEFAULT_AXES_AND_FRAME),
+                                  {"plot '-' using 1:2 with lines linetype 3", "1 10", "2 20", "e"});
+    ASSERT_EQ(21u, expected.size());
+    EXPECT_EQ(expected, commands_of(chart));
+}
+
+TEST(LineChartTest, EmptyChartEndsItsDataAtOnceOverTheWidestTrange) {
+    const Lines expected = concat(concat({"set parametric", "set trange [1.79769e+308:-1.79769e+308]"},
+                                         DEFAULT_AXES_AND_FRAME),
+                                  {"plot '-' using 1:2 with lines linetype 3", "e"});
+    EXPECT_EQ(expected, commands_of(LineChart()));
+}
+
+TEST(LineChartTest, TrangeSpansTheDataInAnyOrder) {
+    LineChart flat;
+    flat.add_point(3, 5);
+    flat.add_point(1, 5);
+    EXPECT_EQ("set trange [5:5]", commands_of(flat).at(1));
+
+    LineChart chart;
+    for (double y : {0.5, -2.25, 1234567.0, 7.0}) chart.add_point(-y, y);
+    const Lines lines = commands_of(chart);
+    EXPECT_EQ("set trange [-2.25:1.23457e+06]", lines.at(1));
+    EXPECT_EQ((Lines{"-0.5 0.5", "2.25 -2.25", "-1.23457e+06 1.23457e+06", "-7 7", "e"}), slice(lines, 18, 5));
+}
+
+TEST(LineChartTest, VerticalLinesFollowTheDataLine) {
+    LineChart chart;
+    chart.add_point(100, 1);
+    chart.add_vertical_line(100);
+    chart.add_vertical_line(110.5);
+    EXPECT_EQ(
+        "plot '-' using 1:2 with lines linetype 3, 100,t with lines linetype 4, 110.5,t with lines linetype 4",
+        commands_of(chart).at(17));
+}
+
+TEST(LineChartTest, EachPlotSendsTheWholeStreamAgain) {
+    LineChart chart;
+    chart.add_point(1, 2);
+    const test::RecordingGnuplot gnuplot;
+    {
+        Plotter plotter;
+        chart.plot(plotter);
+        chart.plot(plotter);
+    }
+    const Lines once = commands_of(chart);
+    EXPECT_EQ(concat(once, once), gnuplot.lines());
+}
+
+TEST(BarChartTest, SendsTheBoxPreambleBeforeTheTitle) {
+    BarChart chart;
+    chart.add_point(1, 3);
+    const Lines expected = concat(
+        concat({"set style fill solid 1 border -1", "set boxwidth 1", "set xtics scale 0"}, DEFAULT_AXES_AND_FRAME),
+        {"plot '-' using 1:2 with boxes linetype 3", "1 3", "e"});
+    EXPECT_EQ(expected, commands_of(chart));
+
+    chart.box_width = 0.5f;
+    EXPECT_EQ("set boxwidth 0.5", commands_of(chart).at(1));
+}
+
+TEST(Chart2dTest, PlainChartKeepsTheBlankAfterItsPlotCommand) {
+    Chart2d chart;
+    chart.add_point(2, 4);
+    EXPECT_EQ(concat(DEFAULT_AXES_AND_FRAME, {"plot '-' using 1:2 ", "2 4", "e"}), commands_of(chart));
+}
+
+TEST(Chart2dTest, TitleAndAxesRenderTheirSettings) {
+    LineChart chart;
+    chart.title = "Delta";
+    chart.title.size = 14;
+    chart.x_axis.label = "Vol";
+    chart.x_axis.range = Range(10, 30);
+    chart.x_axis.rotation = 45.5f;
+    chart.y_axis.range = Range(Range::AUTO(), 5);
+    chart.add_point(10, 1);
+    EXPECT_EQ((Lines{"set title \"Delta\" font \"Arial,14\"", "set xlabel \"Vol\" font \"Arial,\"",
+                     "set xrange [10:30]", "set xtics rotate by 45.5"}),
+              slice(commands_of(chart), 2, 4));
+}
+
+TEST(AxisTest, FreshAxisSendsFiveCommands) {
+    EXPECT_EQ((Lines{"set ylabel \"\" font \"Arial,\"", "set yrange [*:*]", "set ytics rotate by 0", "set ytics ",
+                     "set ytics nomirror"}),
+              commands_of(Axis('y')));
+}
+
+TEST(AxisTest, ExplicitTicksAreQuotedInOrder) {
+    Axis axis('x');
+    EXPECT_EQ(0u, axis.no_ticks());
+    axis.add_tick(1, "Mon");
+    axis.add_tick(2, "Tue");
+    EXPECT_EQ("set xtics (\"Mon\" 1,\"Tue\" 2)", commands_of(axis).at(3));
+
+    Axis odd('y');
+    odd.add_tick(0.25, "C:\\dir");
+    odd.add_tick(2.5, "say \"hi\"");
+    odd.add_tick(2.5, "say \"hi\"");
+    EXPECT_EQ(3u, odd.no_ticks());
+    EXPECT_EQ("set ytics (\"C:\\\\dir\" 0.25,\"say \"hi\"\" 2.5,\"say \"hi\"\" 2.5)", commands_of(odd).at(3));
+}
+
+TEST(AxisTest, OnlyLowerCaseXAndYAreDimensions) {
+    for (int c = -128; c < 128; ++c) {
+        const char dimension = static_cast<char>(c);
+        const std::string message = message_of([=] { Axis axis(dimension); });
+        const std::string expected =
+            dimension == 'x' || dimension == 'y' ? "no GnuPlotException" : "Invalid axis dimension";
+        EXPECT_EQ(expected, message) << "dimension " << c;
+    }
+}
+
+TEST(LabelTest, FontCarriesTheSizeOnlyWhenGiven) {
+    Label label("xlabel");
+    EXPECT_EQ(Lines{"set xlabel \"\" font \"Arial,\""}, commands_of(label));
+    (label = "Strike").size = 12;
+    label.font = "Courier";
+    EXPECT_EQ(Lines{"set xlabel \"Strike\" font \"Courier,12\""}, commands_of(label));
+    label = "";
+    EXPECT_EQ(Lines{"set xlabel \"\" font \"Courier,12\""}, commands_of(label));
+}
+
+TEST(RangeTest, RendersBoundsOrStars) {
+    EXPECT_EQ("[*:*]", Range().to_string());
+    EXPECT_EQ("[0:100]", Range(0, 100).to_string());
+    EXPECT_EQ("[95.5:*]", Range(95.5, Range::AUTO()).to_string());
+    EXPECT_EQ("[*:5]", Range(Range::AUTO(), 5).to_string());
+    EXPECT_EQ("[-1.5:1e-10]", Range(-1.5, 1e-10).to_string());
+    EXPECT_EQ("[0:1e-10]", Range(0, 1e-10).to_string());
+}
+
+TEST(RangeTest, RefusesEmptyInvertedAndTooShortRanges) {
+    const std::vector<std::pair<double, double> > refused = {{1, 1}, {2, 1}, {0, 1e-20}, {1, 1 + 1e-16}};
+    for (const auto& bounds : refused) {
+        EXPECT_EQ("Invalid range length", message_of([&] { Range(bounds.first, bounds.second); }))
+            << "[" << bounds.first << ", " << bounds.second << "]";
+    }
+    EXPECT_EQ("no GnuPlotException", message_of([] { Range(1, 1 + 4.5e-16); }));
+    EXPECT_EQ("no GnuPlotException", message_of([] { Range(5, Range::AUTO()); }));
+    EXPECT_EQ("no GnuPlotException", message_of([] { Range(Range::AUTO(), -5); }));
+}
+
+}  // namespace
+}  // namespace gnuplot
