@@ -44,12 +44,20 @@ public:
     /// Unchecked: the opening is assumed to precede the closing.
     ExchangeTrading(Time::OfDay open, Time::OfDay close);
 
-    /// Walks the calendar days between the instants, so it is linear in their distance.
+    /// Counts whole weeks at once when trading_days_repeat_weekly(), so at most
+    /// seven days are looked at; otherwise the same as trading_minutes_by_walk.
     int trading_minutes(const Time& from, const Time& to) const override;
+    /// Walks every calendar day between the instants: the reference that
+    /// trading_minutes must equal for every pair of instants.
+    int trading_minutes_by_walk(const Time& from, const Time& to) const;
     /// Minutes of one trading day times trading_days_per_year().
     unsigned trading_minutes_per_year() const override;
     virtual bool is_trading_day(const chrono::Date& day) const = 0;
     virtual unsigned trading_days_per_year() const = 0;
+    /// True only when is_trading_day depends on nothing but the day of the
+    /// week, so that every seven consecutive days hold as many trading days.
+    /// False here: a schedule with holidays must walk.
+    virtual bool trading_days_repeat_weekly() const;
 
     /// Minutes the exchange has been open on a trading day by time of day `t`:
     /// 0 up to the opening, the whole trading day from the closing on.
@@ -59,6 +67,10 @@ protected:
     ~ExchangeTrading() = default;
 
 private:
+    /// The minutes of to's day up to to, less those of from's day up to from,
+    /// each counted when its day is a trading day.
+    int minutes_of_end_days(const Time& from, const Time& to) const;
+
     Time::OfDay open_;
     Time::OfDay close_;
 };
@@ -74,6 +86,8 @@ public:
     std::string name() const override;
     bool is_trading_day(const chrono::Date& day) const override;
     unsigned trading_days_per_year() const override;
+    /// True: Monday to Friday, with no holidays.
+    bool trading_days_repeat_weekly() const override;
 };
 
 }  // namespace quorva

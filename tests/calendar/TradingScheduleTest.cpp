@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 
 using chrono::Date;
 using quorva::ContinuousTrading;
+using quorva::ExchangeTrading;
 using quorva::LSETrading;
 using quorva::Time;
 using quorva::TradingSchedule;
@@ -90,6 +94,117 @@ TEST(LSETrading, AgreesWithAMinuteByMinuteCount) {
                 << printed(to) << " to " << printed(from);
         }
     }
+}
+
+/// Open 10:00 to 17:15 from Sunday to Thursday: a weekly pattern whose week
+/// does not start on Monday.
+class SundayToThursdayTrading final : public ExchangeTrading {
+public:
+    SundayToThursdayTrading() : ExchangeTrading(Time::OfDay(10, 0), Time::OfDay(17, 15)) {}
+    std::string name() const override { return "Sunday to Thursday"; }
+    bool is_trading_day(const Date& day) const override {
+        return day.day_of_week() != Date::FRI && day.day_of_week() != Date::SAT;
+    }
+    unsigned trading_days_per_year() const override { return 260; }
+    bool trading_days_repeat_weekly() const override { return true; }
+};
+
+/// The LSE week with the first of every month as a holiday, which no weekly
+/// pattern can describe.
+class FirstOfMonthHolidayTrading final : public ExchangeTrading {
+public:
+    FirstOfMonthHolidayTrading() : ExchangeTrading(Time::OfDay(8, 0), Time::OfDay(16, 30)) {}
+    std::string name() const override { return "First of month off"; }
+    bool is_trading_day(const Date& day) const override {
+        return day.is_week_day() && day.day() != 1;
+    }
+    unsigned trading_days_per_year() const override { return 250; }
+};
+
+/// Pairs of instants from 1 January 2000 00:00 to 31 December 2199 23:59, in
+/// either order: on the same day, days apart, years apart or anywhere in the
+/// two centuries, at times of day often on or next to an opening or closing.
+class RandomSpans {
+public:
+    explicit RandomSpans(unsigned seed) : random_(seed) {}
+
+    std::pair<Time, Time> next() {
+        const long from_day = uniform(0, LAST_DAY);
+        long to_day = from_day;
+        switch (uniform(0, 3)) {
+        case 0: break;
+        case 1: to_day = from_day + uniform(-14, 14); break;
+        case 2: to_day = from_day + uniform(-800, 800); break;
+        default: to_day = uniform(0, LAST_DAY); break;
+        }
+        to_day = std::min(std::max(to_day, 0L), LAST_DAY);
+        return {instant(from_day), instant(to_day)};
+    }
+
+private:
+    static constexpr long LAST_DAY = 73048;
+
+    long uniform(long low, long high) {
+        return std::uniform_int_distribution<long>(low, high)(random_);
+    }
+
+    Time instant(long day) {
+        // Both schedules' openings and closings, a minute either side, and the
+        // ends of the day.
+        static const long EDGES[] = {0,   479, 480, 481,  599,  600,  601,
+                                     989, 990, 991, 1034, 1035, 1036, 1439};
+        const long count = sizeof EDGES / sizeof EDGES[0];
+        const long pick = uniform(0, 2 * count - 1);
+        const long minute = pick < count ? EDGES[pick] : uniform(0, 1439);
+        Time t(Time::JAN_1ST, 0, 0);
+        t.add_minutes(static_cast<int>(day * 1440 + minute));
+        return t;
+    }
+
+    std::mt19937 random_;
+};
+
+/// Checks trading_minutes against the day walk in both directions over the
+/// widest span there is, then over `count` random spans.
+void expect_count_equals_walk(const ExchangeTrading& schedule, unsigned seed, int count) {
+    RandomSpans spans(seed);
+    std::pair<Time, Time> span(at(2000, 1, 1, 0, 0), at(2199, 12, 31, 23, 59));
+    for (int k = 0; k <= count; ++k, span = spans.next()) {
+        const Time& a = span.first;
+        const Time& b = span.second;
+        ASSERT_EQ(schedule.trading_minutes_by_walk(a, b), schedule.trading_minutes(a, b))
+            << schedule.name() << ": " << printed(a) << " to " << printed(b);
+        ASSERT_EQ(schedule.trading_minutes_by_walk(b, a), schedule.trading_minutes(b, a))
+            << schedule.name() << ": " << printed(b) << " to " << printed(a);
+    }
+}
+
+TEST(ExchangeTrading, WeekArithmeticEqualsTheDayWalk) {
+    expect_count_equals_walk(*LSETrading::instance(), 20090305, 1000);
+    expect_count_equals_walk(SundayToThursdayTrading(), 1430, 1000);
+}
+
+TEST(ExchangeTrading, TheDayWalkMatchesTheListedLSESpans) {
+    const LSETrading& lse = *LSETrading::instance();
+    EXPECT_EQ(150, lse.trading_minutes_by_walk(at(2009, 3, 6, 15, 0), at(2009, 3, 9, 9, 0)));
+    EXPECT_EQ(-150, lse.trading_minutes_by_walk(at(2009, 3, 9, 9, 0), at(2009, 3, 6, 15, 0)));
+    EXPECT_EQ(2550, lse.trading_minutes_by_walk(at(2009, 3, 2, 0, 0), at(2009, 3, 9, 0, 0)));
+    // 73049 days from a Saturday: 10435 whole weeks, then Saturday to Tuesday.
+    const int weekdays = 10435 * 5 + 2;
+    EXPECT_EQ(weekdays * 510, lse.trading_minutes_by_walk(at(2000, 1, 1, 0, 0),
+                                                          at(2199, 12, 31, 23, 59)));
+}
+
+TEST(ExchangeTrading, HolidaysThatBreakTheWeeklyPatternAreCounted) {
+    const FirstOfMonthHolidayTrading holidays;
+    EXPECT_FALSE(holidays.trading_days_repeat_weekly());
+    EXPECT_TRUE(LSETrading::instance()->trading_days_repeat_weekly());
+    expect_count_equals_walk(holidays, 7, 100);
+    // Monday 1 June 2009 is a holiday; a year holds twelve firsts, some on weekends.
+    const Time friday = at(2009, 5, 29, 12, 0);
+    const Time tuesday = at(2009, 6, 2, 12, 0);
+    EXPECT_EQ(LSETrading::instance()->trading_minutes(friday, tuesday) - 510,
+              holidays.trading_minutes(friday, tuesday));
 }
 
 TEST(LSETrading, SpansAddUp) {

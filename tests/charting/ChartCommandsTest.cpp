@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -189,12 +190,12 @@ TEST(RangeTest, RendersBoundsOrStars) {
 }
 
 TEST(RangeTest, RefusesEmptyInvertedAndTooShortRanges) {
-    const std::vector<std::pair<double, double> > refused = {{1, 1}, {2, 1}, {0, 1e-20}, {1, 1 + 1e-16}};
+    const std::vector<std::pair<double, double> > refused = {{1, 1}, {2, 1}, {0, 1e-20}, {-1, std::nextafter(-1.0, 0.0)}};
     for (const auto& bounds : refused) {
         EXPECT_EQ("Invalid range length", message_of([&] { Range(bounds.first, bounds.second); }))
             << "[" << bounds.first << ", " << bounds.second << "]";
     }
-    EXPECT_EQ("no GnuPlotException", message_of([] { Range(1, 1 + 4.5e-16); }));
+    EXPECT_EQ("no GnuPlotException", message_of([] { Range(1, std::nextafter(1.0, 2.0)); }));
     EXPECT_EQ("no GnuPlotException", message_of([] { Range(5, Range::AUTO()); }));
     EXPECT_EQ("no GnuPlotException", message_of([] { Range(Range::AUTO(), -5); }));
 }

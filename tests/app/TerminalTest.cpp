@@ -1,0 +1,152 @@
+// Drives the real binary through a pseudo-terminal, as a person at the
+// keyboard would: completion, history, Ctrl-C and Ctrl-D.
+
+#include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <thread>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class Terminal {
+public:
+    Terminal() {
+        winsize size{};
+        size.ws_col = 100;
+        size.ws_row = 30;
+        pid_ = forkpty(&fd_, nullptr, nullptr, &size);
+        if (pid_ == 0) {
+            unsetenv("DISPLAY");
+            execl(QUORVA_BINARY, QUORVA_BINARY, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        EXPECT_GT(pid_, 0);
+        wait_for("> ");
+    }
+    ~Terminal() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        close(fd_);
+    }
+
+    /// Lets the program settle (a person never types within microseconds).
+    static void pause() { std::this_thread::sleep_for(std::chrono::milliseconds(200)); }
+
+    void type(const std::string& keys) {
+        EXPECT_EQ(static_cast<ssize_t>(keys.size()), write(fd_, keys.data(), keys.size()));
+    }
+
+    /// Reads until `text` has appeared in what was read since the last call,
+    /// or the time runs out; returns what was read up to the end of `text`
+    /// (everything, when it never came) and keeps the rest for the next call.
+    std::string wait_for(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+        const auto end = Clock::now() + limit;
+        while (seen_.find(text) == std::string::npos && Clock::now() < end) {
+            pollfd ready{fd_, POLLIN, 0};
+            if (poll(&ready, 1, 20) <= 0) continue;
+            char buffer[4096];
+            const ssize_t n = read(fd_, buffer, sizeof buffer);
+            if (n <= 0) break;
+            seen_.append(buffer, static_cast<std::size_t>(n));
+        }
+        const std::size_t at = seen_.find(text);
+        if (at == std::string::npos) return std::move(seen_);
+        std::string upto = seen_.substr(0, at + text.size());
+        seen_.erase(0, at + text.size());
+        return upto;
+    }
+
+    /// The exit code once the program has ended, or -1.
+    int exit_code() {
+        int status = 0;
+        const auto end = Clock::now() + std::chrono::seconds(5);
+        while (Clock::now() < end) {
+            wait_for("\x01", std::chrono::milliseconds(20));
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                pid_ = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+        }
+        return -1;
+    }
+
+private:
+    int fd_ = -1;
+    pid_t pid_ = -1;
+    std::string seen_;
+};
+
+TEST(Terminal, TabCompletesCommandWordsAndParameters) {
+    Terminal terminal;
+    terminal.type("mar\t\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("trade  = ").find("level  = 100"));
+    terminal.type("set tr\t");
+    EXPECT_NE(std::string::npos, terminal.wait_for("ading").find("ading"));
+    terminal.type("lse\rmarket\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("trade  = LSE").find("trade  = LSE"));
+}
+
+TEST(Terminal, UpArrowRecallsThePreviousLine) {
+    Terminal terminal;
+    terminal.type("set level 91\r");
+    terminal.wait_for("> ");
+    terminal.type("set level 5\r");
+    terminal.wait_for("> ");
+    terminal.type("\x1b[A\x1b[A\r");
+    terminal.wait_for("> ");
+    terminal.type("market\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("trade  = ").find("level  = 91"));
+}
+
+TEST(Terminal, CtrlCCancelsALongCommandAndKeepsTheMarket) {
+    Terminal terminal;
+    terminal.type("set date 5mar09\rset time 14:30\r");
+    for (int i = 0; i < 20; ++i) terminal.type("add " + std::to_string(80 + 2 * i) + "C 20mar10\r");
+    terminal.type("market\r");
+    const std::string before = terminal.wait_for("trade  = Continuous");
+    const std::string market = before.substr(before.rfind("level  = "));
+    terminal.wait_for("> ");
+    terminal.type("for level 1 to 100000 step 1: gamma\r");
+    terminal.wait_for("gamma\r\n");
+    Terminal::pause();
+    const auto pressed = Clock::now();
+    terminal.type("\x03");
+    const std::string out = terminal.wait_for("Error: Interrupted", std::chrono::seconds(5));
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - pressed);
+    EXPECT_NE(std::string::npos, out.find("Error: Interrupted"));
+    EXPECT_LT(waited.count(), 500);
+    terminal.type("market\r");
+    const std::string after = terminal.wait_for("trade  = Continuous");
+    EXPECT_EQ(market, after.substr(after.rfind("level  = ")));
+}
+
+TEST(Terminal, CtrlCAtThePromptAbandonsTheLine) {
+    Terminal terminal;
+    terminal.type("set level 50");
+    Terminal::pause();
+    terminal.type("\x03");
+    terminal.wait_for("> ");
+    terminal.type("market\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("trade  = ").find("level  = 100"));
+}
+
+TEST(Terminal, CtrlDEndsTheRun) {
+    Terminal terminal;
+    Terminal::pause();
+    terminal.type("\x04");
+    EXPECT_EQ(0, terminal.exit_code());
+}
+
+}  // namespace
