@@ -45,3 +45,23 @@ test-sanitize: deps $(SANITIZE)/build.ninja
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE)
+
+# Benchmarks: a Release build of their own with Google Benchmark, which only
+# this target looks for and installs (deps, run for bench, sees the longer lists).
+BENCH          := build-bench
+BENCH_PACKAGES := libbenchmark-dev
+BENCH_PROBES   := /usr/include/benchmark/benchmark.h
+# Short measurements, so that the whole set takes about a minute.
+BENCH_ARGS     ?= --benchmark_min_time=0.05
+
+.PHONY: bench
+
+bench: PROBES += $(BENCH_PROBES)
+bench: PACKAGES += $(BENCH_PACKAGES)
+
+$(BENCH)/build.ninja: | deps
+	cmake -S . -B $(BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUORVA_BENCH=ON
+
+bench: deps $(BENCH)/build.ninja
+	cmake --build $(BENCH) -j2 --target quorva_bench
+	$(BENCH)/bench/quorva_bench $(BENCH_ARGS)

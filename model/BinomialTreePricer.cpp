@@ -4,6 +4,7 @@
 #include "model/Residues.h"
 #include "numeric/BisectionMethod.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -23,6 +24,15 @@ const unsigned IMPLVOL_ITERATIONS = 100;
 const double IMPLVOL_TOLERANCE = 0.0001;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
+
+// Leaves walked by a constant ratio drift from the exact levels by a rounding
+// per step; every ANCHOR_SPACING-th leaf is computed exactly again. The middle
+// leaf (the market level itself) is always one of them, so that a strike at
+// the level falls on the same side of it as in the induction.
+const unsigned ANCHOR_SPACING = 32;
+
+// Weights below this, relative to the mode's, underflow and are left out.
+const double NEGLIGIBLE_WEIGHT = std::numeric_limits<double>::min();
 
 }  // namespace
 
@@ -72,7 +82,20 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
 double BinomialTreePricer::price(const Market& market, const Instrument& instrument) {
     const Geometry g = geometry(market, instrument);
     if (g.degenerate) return g.flat_discount * instrument.payoff(g.flat_level);
+    // Outside (0, 1) the weights change sign or explode; only the induction
+    // reproduces what the tree does there.
+    if (g.p > 0 && g.p < 1) return leaf_sum(g, instrument);
+    return induction(g, instrument);
+}
 
+double BinomialTreePricer::price_by_induction(const Market& market,
+                                              const Instrument& instrument) {
+    const Geometry g = geometry(market, instrument);
+    if (g.degenerate) return g.flat_discount * instrument.payoff(g.flat_level);
+    return induction(g, instrument);
+}
+
+double BinomialTreePricer::induction(const Geometry& g, const Instrument& instrument) {
     const unsigned n = g.steps;
     for (unsigned i = 0; i <= n; ++i) nodes_[i] = instrument.payoff(g.leaf(i));
 
@@ -82,6 +105,47 @@ double BinomialTreePricer::price(const Market& market, const Instrument& instrum
         for (unsigned j = 0; j < width; ++j) nodes_[j] = high * nodes_[j] + low * nodes_[j + 1];
     }
     return nodes_[0];
+}
+
+// Leaf i is reached by steps - i moves to the higher child and i to the lower,
+// along C(steps, i) paths: its weight is C(steps, i) high^(steps - i) low^i,
+// with the same per-step factors as the induction, so the weights sum to
+// (high + low)^steps. They are grown outward from the most likely leaf by
+// their ratios, relative to it, which keeps them clear of underflow there.
+double BinomialTreePricer::leaf_sum(const Geometry& g, const Instrument& instrument) const {
+    const unsigned n = g.steps;
+    const double high = g.discount * g.p;
+    const double low = g.discount * (1 - g.p);
+    const double lower_odds = low / high;
+    const double higher_odds = high / low;
+    const double lower_ratio = std::exp(-2 * g.log_step);
+    const double higher_ratio = std::exp(2 * g.log_step);
+    const unsigned mode = std::min(n, static_cast<unsigned>((n + 1) * (1 - g.p)));
+    const unsigned anchor_phase = (n / 2) % ANCHOR_SPACING;
+
+    double total = 0;
+    double sum = 0;
+    double weight = 1;
+    double level = g.leaf(mode);
+    for (unsigned i = mode;; ++i) {
+        if (i % ANCHOR_SPACING == anchor_phase) level = g.leaf(i);
+        total += weight;
+        sum += weight * instrument.payoff(level);
+        if (i == n) break;
+        weight *= lower_odds * static_cast<double>(n - i) / static_cast<double>(i + 1);
+        if (weight < NEGLIGIBLE_WEIGHT) break;
+        level *= lower_ratio;
+    }
+    weight = 1;
+    level = g.leaf(mode);
+    for (unsigned i = mode; i > 0; --i) {
+        weight *= higher_odds * static_cast<double>(i) / static_cast<double>(n - i + 1);
+        if (weight < NEGLIGIBLE_WEIGHT) break;
+        level = (i - 1) % ANCHOR_SPACING == anchor_phase ? g.leaf(i - 1) : level * higher_ratio;
+        total += weight;
+        sum += weight * instrument.payoff(level);
+    }
+    return std::pow(high + low, n) * (sum / total);
 }
 
 double BinomialTreePricer::delta(const Market& market, const Instrument& instrument) {

@@ -1,0 +1,82 @@
+#include "bench/Benchmarks.h"
+
+#include "bench/Fixtures.h"
+
+#include <benchmark/benchmark.h>
+
+#include <limits>
+#include <utility>
+
+namespace quorva {
+namespace bench {
+
+namespace {
+
+/// The console's market at the pinned clock, and an at-the-money call
+/// expiring on 20 June 2009.
+Session at_the_money_call() {
+    return session_after(std::string(PIN_CLOCK) + "add 100C 20jun09\n");
+}
+
+void time_metric(benchmark::State& state, const Evaluation::Metric& metric) {
+    const Session session = at_the_money_call();
+    const Instrument& call = *session.portfolio.front().second;
+    BinomialTreePricer pricer(static_cast<unsigned>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(metric(pricer, session.market, call));
+}
+
+/// Solves back the volatility of 25% from the price that it gives.
+void time_implvol(benchmark::State& state, const Evaluation& evaluation) {
+    const Session session = at_the_money_call();
+    const Instrument& call = *session.portfolio.front().second;
+    BinomialTreePricer pricer(static_cast<unsigned>(state.range(0)));
+    Market priced = session.market;
+    priced.volatility() = 0.25;
+    const double target = evaluation.price(pricer, priced, call);
+    for (auto _ : state) {
+        const double volatility = evaluation.implvol(pricer, session.market, call, target);
+        if (volatility == std::numeric_limits<double>::max()) {
+            state.SkipWithError("no implied volatility");
+            break;
+        }
+        benchmark::DoNotOptimize(volatility);
+    }
+}
+
+}  // namespace
+
+std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation,
+                             unsigned steps) {
+    return operation + "/" + evaluation.name + "/steps:" + std::to_string(steps);
+}
+
+void register_pricer_benchmarks() {
+    for (const Evaluation& evaluation : evaluations()) {
+        const std::string suffix = "/" + evaluation.name;
+        benchmark::RegisterBenchmark(("price" + suffix).c_str(), time_metric, evaluation.price)
+            ->ArgName("steps")
+            ->Arg(100)
+            ->Arg(1000)
+            ->Arg(10000)
+            ->Unit(benchmark::kMillisecond);
+        const std::pair<const char*, Evaluation::Metric> greeks[] = {
+            {"delta", evaluation.delta}, {"gamma", evaluation.gamma}, {"theta", evaluation.theta},
+            {"vega", evaluation.vega},   {"rho", evaluation.rho},
+        };
+        for (const auto& greek : greeks) {
+            if (!greek.second) continue;
+            benchmark::RegisterBenchmark((greek.first + suffix).c_str(), time_metric, greek.second)
+                ->ArgName("steps")
+                ->Arg(1000)
+                ->Unit(benchmark::kMillisecond);
+        }
+        if (!evaluation.implvol) continue;
+        benchmark::RegisterBenchmark(("implvol" + suffix).c_str(), time_implvol, evaluation)
+            ->ArgName("steps")
+            ->Arg(1000)
+            ->Unit(benchmark::kMillisecond);
+    }
+}
+
+}  // namespace bench
+}  // namespace quorva

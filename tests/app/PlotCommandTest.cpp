@@ -1,0 +1,204 @@
+#include "ConsoleSession.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/filesystem.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+namespace fs = boost::filesystem;
+
+std::vector<std::string> lines_of(const fs::path& file) {
+    std::ifstream in(file.native());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::string contents(const fs::path& file) {
+    std::ifstream in(file.native(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+/// A folder whose bin/gnuplot is either a recorder of its input or the real
+/// gnuplot with its errors kept, with GNUPLOT_ROOT pointing at it.
+class Gnuplot {
+public:
+    explicit Gnuplot(bool real) : root_(fs::temp_directory_path() / fs::unique_path("quorva-plot-%%%%-%%%%")) {
+        fs::create_directories(root_ / "bin");
+        std::ofstream script((root_ / "bin" / "gnuplot").native());
+        if (real) {
+            script << "#!/bin/sh\nexec /usr/bin/gnuplot 2> '" << errors().native() << "'\n";
+        } else {
+            script << "#!/bin/sh\ncat > '" << record().native() << "'\n";
+        }
+        script.close();
+        fs::permissions(root_ / "bin" / "gnuplot", fs::owner_all);
+        setenv("GNUPLOT_ROOT", root_.c_str(), 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+    }
+    ~Gnuplot() {
+        unsetenv("GNUPLOT_ROOT");
+        fs::remove_all(root_);
+    }
+    fs::path record() const { return root_ / "record"; }
+    fs::path errors() const { return root_ / "errors"; }
+    fs::path file(const std::string& name) const { return root_ / name; }
+
+private:
+    fs::path root_;
+};
+
+const std::vector<std::string> CHART_SETTINGS = {
+    "set title \"\" font \"Arial,\"",
+    "set xlabel \"\" font \"Arial,\"",
+    "set xrange [*:*]",
+    "set xtics rotate by 0",
+    "set xtics ",
+    "set xtics nomirror",
+    "set ylabel \"\" font \"Arial,\"",
+    "set yrange [*:*]",
+    "set ytics rotate by 0",
+    "set ytics ",
+    "set ytics nomirror",
+    "unset key",
+    "set border 3",
+    "set xtics out",
+    "set ytics out",
+    "plot '-' using 1:2 with lines linetype 3",
+};
+
+class Plot : public ::testing::Test {
+protected:
+    void SetUp() override {
+        session.pin_clock();
+        session.run("add 100C 20mar10");
+        market_before = session.run("market");
+    }
+    void TearDown() override { EXPECT_EQ(market_before, session.run("market")); }
+
+    ConsoleSession session{50};
+    std::string market_before;
+};
+
+TEST_F(Plot, SendsTheOutputSettingsThenTheChartAndItsPoints) {
+    const Gnuplot gnuplot(false);
+    const fs::path png = gnuplot.file("chart.png");
+    EXPECT_EQ("", session.run("plot vol 10 to 30 step 10: price > " + png.native()));
+    std::vector<std::string> expected = {"set terminal png size 800,600", "set output \"" + png.native() + "\"",
+                                         "set parametric"};
+    const std::vector<std::string> sent = lines_of(gnuplot.record());
+    ASSERT_EQ(24u, sent.size());
+    EXPECT_EQ(expected, std::vector<std::string>(sent.begin(), sent.begin() + 3));
+    EXPECT_EQ(0u, sent[3].find("set trange ["));
+    EXPECT_EQ(CHART_SETTINGS, std::vector<std::string>(sent.begin() + 4, sent.begin() + 20));
+    // The points: the parameter as typed (percent, without "%"), then the price.
+    const std::string table = session.run("for vol 10 to 30 step 10: price");
+    std::istringstream rows(table);
+    for (int i = 0; i < 3; ++i) {
+        std::string row;
+        std::getline(rows, row);
+        row.replace(row.find("%\t"), 2, " ");
+        EXPECT_EQ(row, sent[20 + i]);
+    }
+    EXPECT_EQ("e", sent[23]);
+    EXPECT_EQ(sent[3], "set trange [" + sent[20].substr(sent[20].find(' ') + 1) + ":" +
+                           sent[22].substr(sent[22].find(' ') + 1) + "]");
+}
+
+TEST_F(Plot, WithoutADisplayTheChartIsDrawnAsText) {
+    const Gnuplot gnuplot(false);
+    session.run("plot level 80 to 120 step 40: delta");
+    const std::vector<std::string> sent = lines_of(gnuplot.record());
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ("set terminal dumb size 79,24", sent[0]);
+    EXPECT_EQ(0u, sent[1].find("set output \""));
+    EXPECT_EQ("set parametric", sent[2]);
+}
+
+TEST_F(Plot, AnEmptyScenarioStillDrawsAChart) {
+    const Gnuplot gnuplot(false);
+    session.run("plot level 110 to 90 step 0: price > " + gnuplot.file("empty.svg").native());
+    const std::vector<std::string> sent = lines_of(gnuplot.record());
+    ASSERT_EQ(21u, sent.size());
+    EXPECT_EQ("set terminal svg size 800,600", sent[0]);
+    EXPECT_EQ("set trange [1.79769e+308:-1.79769e+308]", sent[3]);
+    EXPECT_EQ("plot '-' using 1:2 with lines linetype 3", sent[19]);
+    EXPECT_EQ("e", sent[20]);
+}
+
+TEST_F(Plot, RefusalsComeBeforeGnuplotStarts) {
+    const Gnuplot gnuplot(false);
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"plot vol 10 to 30 price", "Expected ':'"},
+        {"plot vol 10 to 30: price >", "Expected file name"},
+        {"plot vol 10 to 30: price > chart.jpg", "Unknown file type"},
+        {"plot vol 10 to 30: price > chart", "Unknown file type"},
+        {"plot vol 10 to 30: price > a.png b", "Unexpected tokens found"},
+        {"plot level 100 to 100: price", "Loop will not terminate"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
+    }
+    EXPECT_FALSE(fs::exists(gnuplot.record()));
+}
+
+TEST_F(Plot, AMissingGnuplotIsReportedAndTheSessionGoesOn) {
+    unsetenv("GNUPLOT_ROOT");
+    EXPECT_EQ("Error: Please set environment variable GNUPLOT_ROOT to the gnuplot install directory\n",
+              session.run("plot vol 10 to 30: price"));
+    const fs::path nowhere = fs::temp_directory_path() / fs::unique_path("quorva-none-%%%%-%%%%");
+    setenv("GNUPLOT_ROOT", nowhere.c_str(), 1);
+    EXPECT_EQ("Error: Failed to access gnuplot executable at \"" + (nowhere / "bin" / "gnuplot").native() + "\"\n",
+              session.run("plot vol 10 to 30: price"));
+    unsetenv("GNUPLOT_ROOT");
+    EXPECT_EQ("1.\t+1\t100C 20mar10 @23:59\t\n\n\n", session.run("list"));
+}
+
+TEST_F(Plot, RealGnuplotWritesImagesOfTheRequestedSize) {
+    const Gnuplot gnuplot(true);
+    const fs::path png = gnuplot.file("chart.png");
+    EXPECT_EQ("", session.run("plot level 80 to 120 step 5: delta > " + png.native()));
+    const std::string image = contents(png);
+    ASSERT_GE(image.size(), 24u);
+    EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), image.substr(0, 8));
+    // The IHDR chunk holds the width and height as big-endian 32-bit numbers.
+    const auto be32 = [&image](std::size_t at) {
+        return (static_cast<unsigned char>(image[at]) << 24) | (static_cast<unsigned char>(image[at + 1]) << 16) |
+               (static_cast<unsigned char>(image[at + 2]) << 8) | static_cast<unsigned char>(image[at + 3]);
+    };
+    EXPECT_EQ(800u, static_cast<unsigned>(be32(16)));
+    EXPECT_EQ(600u, static_cast<unsigned>(be32(20)));
+
+    const fs::path svg = gnuplot.file("chart.svg");
+    session.run("plot vol 10 to 40: price > " + svg.native());
+    const std::string drawing = contents(svg);
+    EXPECT_NE(std::string::npos, drawing.find("<svg"));
+    EXPECT_NE(std::string::npos, drawing.find("width=\"800\""));
+    EXPECT_NE(std::string::npos, drawing.find("height=\"600\""));
+    EXPECT_EQ("", contents(gnuplot.errors()));
+}
+
+TEST_F(Plot, RealGnuplotDrawsTextWithTheDataOnItsAxes) {
+    const Gnuplot gnuplot(true);
+    const std::string chart = session.run("plot level 80 to 120 step 5: price");
+    EXPECT_NE(std::string::npos, chart.find("80")) << chart;
+    EXPECT_NE(std::string::npos, chart.find("120")) << chart;
+    EXPECT_NE(std::string::npos, chart.find("+-")) << chart;
+    EXPECT_GE(std::count(chart.begin(), chart.end(), '\n'), 20);
+    EXPECT_EQ("", contents(gnuplot.errors()));
+}
+
+}  // namespace
