@@ -1,8 +1,7 @@
 #!/bin/sh
 # Times a whole console session as a process: the clock pinned, twenty
 # positions, and a what-if table of gamma for levels 50 to 150 in steps of
-# 0.1. Prints each run's
-# seconds and their median.
+# 0.1. Prints each run's seconds and their median.
 #
 #   tools/session-bench.sh [RUNS]        (default 5; QUORVA=path/to/quorva)
 set -eu
