@@ -52,7 +52,7 @@ BENCH          := build-bench
 BENCH_PACKAGES := libbenchmark-dev
 BENCH_PROBES   := /usr/include/benchmark/benchmark.h
 # Short measurements, so that the whole set takes about a minute.
-BENCH_ARGS     ?= --benchmark_min_time=0.05
+BENCH_ARGS     ?= --benchmark_min_time=0.1
 
 .PHONY: bench
 
@@ -65,3 +65,34 @@ $(BENCH)/build.ninja: | deps
 bench: deps $(BENCH)/build.ninja
 	cmake --build $(BENCH) -j2 --target quorva_bench
 	$(BENCH)/bench/quorva_bench $(BENCH_ARGS)
+
+# The console fuzzer: clang with libFuzzer and the sanitizers, in its own
+# folder. It runs for FUZZ_SECONDS from a copy of the seed corpus kept in
+# $(FUZZ)/corpus (fuzz/corpus itself is never written) and fails on any crash,
+# leak, sanitizer report, timeout or memory blow-up; the failing input is left
+# in $(FUZZ)/artifacts.
+FUZZ          := build-fuzz
+FUZZ_SECONDS  := 600
+FUZZ_PACKAGES := clang libclang-rt-14-dev
+FUZZ_PROBES   := /usr/bin/clang /usr/bin/clang++ /usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a
+
+.PHONY: fuzz-deps fuzz
+
+fuzz-deps:
+	@missing=""; for f in $(FUZZ_PROBES); do [ -e $$f ] || missing="$$missing $$f"; done; \
+	if [ -n "$$missing" ]; then \
+	  if [ "$$(id -u)" != 0 ]; then echo "missing:$$missing; install: $(FUZZ_PACKAGES)"; exit 1; fi; \
+	  echo "installing $(FUZZ_PACKAGES)"; \
+	  apt-get update && DEBIAN_FRONTEND=noninteractive apt-get install -y $(FUZZ_PACKAGES); \
+	fi
+
+$(FUZZ)/build.ninja: | deps fuzz-deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ) -G Ninja -DQUORVA_FUZZ=ON
+
+fuzz: deps fuzz-deps $(FUZZ)/build.ninja
+	cmake --build $(FUZZ) --target quorva_fuzzer -j2
+	mkdir -p $(FUZZ)/corpus $(FUZZ)/artifacts
+	cp -n fuzz/corpus/* $(FUZZ)/corpus/
+	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(FUZZ)/quorva_fuzzer -max_total_time=$(FUZZ_SECONDS) \
+	  -timeout=10 -rss_limit_mb=2048 -dict=fuzz/console.dict -print_final_stats=1 \
+	  -artifact_prefix=$(FUZZ)/artifacts/ $(FUZZ)/corpus

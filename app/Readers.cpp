@@ -27,6 +27,17 @@ void skip_blanks(std::istream& in) {
     in.clear();
 }
 
+/// A number in the stream's own syntax, or `missing` when none can be read
+/// (the stream's value on failure is never used).
+template <class T>
+T read_number(std::istream& in, T missing) {
+    skip_blanks(in);
+    T value{};
+    const bool ok = static_cast<bool>(in >> value);
+    in.clear();
+    return ok ? value : missing;
+}
+
 }  // namespace
 
 char QuorvaConsole::read_char(std::istream& in) {
@@ -53,21 +64,9 @@ std::string QuorvaConsole::read_string(std::istream& in, const std::string& stop
     return word;
 }
 
-int QuorvaConsole::read_int(std::istream& in) {
-    skip_blanks(in);
-    int value = 0;
-    const bool ok = static_cast<bool>(in >> value);
-    in.clear();
-    return ok ? value : NO_INT;
-}
+int QuorvaConsole::read_int(std::istream& in) { return read_number(in, NO_INT); }
 
-double QuorvaConsole::read_double(std::istream& in) {
-    skip_blanks(in);
-    double value = 0;
-    const bool ok = static_cast<bool>(in >> value);
-    in.clear();
-    return ok ? value : NO_DOUBLE;
-}
+double QuorvaConsole::read_double(std::istream& in) { return read_number(in, NO_DOUBLE); }
 
 void QuorvaConsole::check_end(std::istream& in) {
     if (!read_string(in, "").empty()) throw_error("Unexpected tokens found");

@@ -4,8 +4,12 @@
 
 #include "app/QuorvaConsole.h"
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 class ConsoleSession {
 public:
@@ -38,6 +42,22 @@ public:
     void pin_clock() { run("set date 5mar09\nset time 14:30"); }
 
     quorva::QuorvaConsole& console() { return console_; }
+
+    /// A command line and the message it must fail with.
+    struct Refusal {
+        std::string line;
+        std::string message;
+    };
+
+    /// Checks that each line prints exactly "Error: " and its message, then
+    /// runs `after` (a check that nothing changed, say) with the line.
+    void expect_refusals(const std::vector<Refusal>& cases,
+                         const std::function<void(const std::string&)>& after = {}) {
+        for (const Refusal& c : cases) {
+            EXPECT_EQ("Error: " + c.message + "\n", run(c.line)) << c.line;
+            if (after) after(c.line);
+        }
+    }
 
 private:
     std::istringstream in_;

@@ -64,41 +64,38 @@ TEST(SetCommand, AnEqualsSignMayStandBetweenNameAndValue) {
 TEST(SetCommand, Messages) {
     ConsoleSession session;
     session.pin_clock();
-    const struct {
-        const char* line;
-        const char* message;
-    } cases[] = {
-        {"set", "Expected market parameter"},
-        {"set =5", "Expected market parameter"},
-        {"set level", "Expected value"},
-        {"set foo", "Expected value"},
-        {"set foo 1", "Unknown market parameter 'foo'"},
-        {"set VOL 25", "Unknown market parameter 'VOL'"},
-        {"set level 1 2", "Unexpected tokens found"},
-        {"set foo 1 2", "Unexpected tokens found"},
-        {"set realtime now", "Unexpected tokens found"},
-        {"set stickystrike 1", "Unexpected tokens found"},
-        {"set stickydelta x", "Unexpected tokens found"},
-        {"set trading", "Expected trading schedule 'continuous' or 'lse'"},
-        {"set trading LSE", "Expected trading schedule 'continuous' or 'lse'"},
-        {"set date 20march09", "Unknown month"},
-        {"set date 29feb09", "Invalid date"},
-        {"set date 20mar09 x", "Unexpected tokens found"},
-        {"set date 1e10mar09", "Expected integer found double"},
-        {"set date 31dec1999", "Date too early"},
-        {"set time 9", "Expected ':'"},
-        {"set time 9.30", "Expected ':'"},
-        {"set time 24:00", "Hour out of range"},
-        {"set time -1:00", "Hour out of range"},
-        {"set time 9:60", "Minute out of range"},
-        {"set time 9:", "Minute out of range"},
-        {"set time 9:30 x", "Unexpected tokens found"},
-        {"set time 1e10:00", "Expected integer found double"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
-        EXPECT_EQ(PINNED_MARKET, session.run("market")) << c.line << " changed the market";
-    }
+    session.expect_refusals(
+        {
+            {"set", "Expected market parameter"},
+            {"set =5", "Expected market parameter"},
+            {"set level", "Expected value"},
+            {"set foo", "Expected value"},
+            {"set foo 1", "Unknown market parameter 'foo'"},
+            {"set VOL 25", "Unknown market parameter 'VOL'"},
+            {"set level 1 2", "Unexpected tokens found"},
+            {"set foo 1 2", "Unexpected tokens found"},
+            {"set realtime now", "Unexpected tokens found"},
+            {"set stickystrike 1", "Unexpected tokens found"},
+            {"set stickydelta x", "Unexpected tokens found"},
+            {"set trading", "Expected trading schedule 'continuous' or 'lse'"},
+            {"set trading LSE", "Expected trading schedule 'continuous' or 'lse'"},
+            {"set date 20march09", "Unknown month"},
+            {"set date 29feb09", "Invalid date"},
+            {"set date 20mar09 x", "Unexpected tokens found"},
+            {"set date 1e10mar09", "Expected integer found double"},
+            {"set date 31dec1999", "Date too early"},
+            {"set time 9", "Expected ':'"},
+            {"set time 9.30", "Expected ':'"},
+            {"set time 24:00", "Hour out of range"},
+            {"set time -1:00", "Hour out of range"},
+            {"set time 9:60", "Minute out of range"},
+            {"set time 9:", "Minute out of range"},
+            {"set time 9:30 x", "Unexpected tokens found"},
+            {"set time 1e10:00", "Expected integer found double"},
+        },
+        [&](const std::string& line) {
+            EXPECT_EQ(PINNED_MARKET, session.run("market")) << line << " changed the market";
+        });
 }
 
 TEST(SetCommand, KeywordParameters) {

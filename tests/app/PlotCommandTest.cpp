@@ -1,4 +1,5 @@
 #include "ConsoleSession.h"
+#include "tests/charting/FakeGnuplot.h"
 
 #include <gtest/gtest.h>
 
@@ -13,49 +14,33 @@
 namespace {
 
 namespace fs = boost::filesystem;
+using gnuplot::test::read_all;
 
 std::vector<std::string> lines_of(const fs::path& file) {
-    std::ifstream in(file.native());
+    std::istringstream in(read_all(file));
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);) lines.push_back(line);
     return lines;
-}
-
-std::string contents(const fs::path& file) {
-    std::ifstream in(file.native(), std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 /// A folder whose bin/gnuplot is either a recorder of its input or the real
 /// gnuplot with its errors kept, with GNUPLOT_ROOT pointing at it.
 class Gnuplot {
 public:
-    explicit Gnuplot(bool real) : root_(fs::temp_directory_path() / fs::unique_path("quorva-plot-%%%%-%%%%")) {
-        fs::create_directories(root_ / "bin");
-        std::ofstream script((root_ / "bin" / "gnuplot").native());
-        if (real) {
-            script << "#!/bin/sh\nexec /usr/bin/gnuplot 2> '" << errors().native() << "'\n";
-        } else {
-            script << "#!/bin/sh\ncat > '" << record().native() << "'\n";
-        }
-        script.close();
-        fs::permissions(root_ / "bin" / "gnuplot", fs::owner_all);
-        setenv("GNUPLOT_ROOT", root_.c_str(), 1);
+    explicit Gnuplot(bool real) {
+        dir_.install_gnuplot(real ? "exec /usr/bin/gnuplot 2> '" + errors().native() + "'"
+                                  : "exec cat > '" + record().native() + "'");
+        setenv("GNUPLOT_ROOT", dir_.path().c_str(), 1);
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
     }
-    ~Gnuplot() {
-        unsetenv("GNUPLOT_ROOT");
-        fs::remove_all(root_);
-    }
-    fs::path record() const { return root_ / "record"; }
-    fs::path errors() const { return root_ / "errors"; }
-    fs::path file(const std::string& name) const { return root_ / name; }
+    ~Gnuplot() { unsetenv("GNUPLOT_ROOT"); }
+    fs::path record() const { return dir_.path() / "record"; }
+    fs::path errors() const { return dir_.path() / "errors"; }
+    fs::path file(const std::string& name) const { return dir_.path() / name; }
 
 private:
-    fs::path root_;
+    gnuplot::test::TempDir dir_;
 };
 
 const std::vector<std::string> CHART_SETTINGS = {
@@ -94,8 +79,8 @@ TEST_F(Plot, SendsTheOutputSettingsThenTheChartAndItsPoints) {
     const Gnuplot gnuplot(false);
     const fs::path png = gnuplot.file("chart.png");
     EXPECT_EQ("", session.run("plot vol 10 to 30 step 10: price > " + png.native()));
-    std::vector<std::string> expected = {"set terminal png size 800,600", "set output \"" + png.native() + "\"",
-                                         "set parametric"};
+    std::vector<std::string> expected = {"set terminal png size 800,600",
+                                         "set output \"" + png.native() + "\"", "set parametric"};
     const std::vector<std::string> sent = lines_of(gnuplot.record());
     ASSERT_EQ(24u, sent.size());
     EXPECT_EQ(expected, std::vector<std::string>(sent.begin(), sent.begin() + 3));
@@ -138,20 +123,14 @@ TEST_F(Plot, AnEmptyScenarioStillDrawsAChart) {
 
 TEST_F(Plot, RefusalsComeBeforeGnuplotStarts) {
     const Gnuplot gnuplot(false);
-    const struct {
-        const char* line;
-        const char* message;
-    } cases[] = {
+    session.expect_refusals({
         {"plot vol 10 to 30 price", "Expected ':'"},
         {"plot vol 10 to 30: price >", "Expected file name"},
         {"plot vol 10 to 30: price > chart.jpg", "Unknown file type"},
         {"plot vol 10 to 30: price > chart", "Unknown file type"},
         {"plot vol 10 to 30: price > a.png b", "Unexpected tokens found"},
         {"plot level 100 to 100: price", "Loop will not terminate"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
-    }
+    });
     EXPECT_FALSE(fs::exists(gnuplot.record()));
 }
 
@@ -161,8 +140,9 @@ TEST_F(Plot, AMissingGnuplotIsReportedAndTheSessionGoesOn) {
               session.run("plot vol 10 to 30: price"));
     const fs::path nowhere = fs::temp_directory_path() / fs::unique_path("quorva-none-%%%%-%%%%");
     setenv("GNUPLOT_ROOT", nowhere.c_str(), 1);
-    EXPECT_EQ("Error: Failed to access gnuplot executable at \"" + (nowhere / "bin" / "gnuplot").native() + "\"\n",
-              session.run("plot vol 10 to 30: price"));
+    EXPECT_EQ(
+        "Error: Failed to access gnuplot executable at \"" + (nowhere / "bin" / "gnuplot").native() + "\"\n",
+        session.run("plot vol 10 to 30: price"));
     unsetenv("GNUPLOT_ROOT");
     EXPECT_EQ("1.\t+1\t100C 20mar10 @23:59\t\n\n\n", session.run("list"));
 }
@@ -171,12 +151,13 @@ TEST_F(Plot, RealGnuplotWritesImagesOfTheRequestedSize) {
     const Gnuplot gnuplot(true);
     const fs::path png = gnuplot.file("chart.png");
     EXPECT_EQ("", session.run("plot level 80 to 120 step 5: delta > " + png.native()));
-    const std::string image = contents(png);
+    const std::string image = read_all(png);
     ASSERT_GE(image.size(), 24u);
     EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), image.substr(0, 8));
     // The IHDR chunk holds the width and height as big-endian 32-bit numbers.
     const auto be32 = [&image](std::size_t at) {
-        return (static_cast<unsigned char>(image[at]) << 24) | (static_cast<unsigned char>(image[at + 1]) << 16) |
+        return (static_cast<unsigned char>(image[at]) << 24) |
+               (static_cast<unsigned char>(image[at + 1]) << 16) |
                (static_cast<unsigned char>(image[at + 2]) << 8) | static_cast<unsigned char>(image[at + 3]);
     };
     EXPECT_EQ(800u, static_cast<unsigned>(be32(16)));
@@ -184,11 +165,11 @@ TEST_F(Plot, RealGnuplotWritesImagesOfTheRequestedSize) {
 
     const fs::path svg = gnuplot.file("chart.svg");
     session.run("plot vol 10 to 40: price > " + svg.native());
-    const std::string drawing = contents(svg);
+    const std::string drawing = read_all(svg);
     EXPECT_NE(std::string::npos, drawing.find("<svg"));
     EXPECT_NE(std::string::npos, drawing.find("width=\"800\""));
     EXPECT_NE(std::string::npos, drawing.find("height=\"600\""));
-    EXPECT_EQ("", contents(gnuplot.errors()));
+    EXPECT_EQ("", read_all(gnuplot.errors()));
 }
 
 TEST_F(Plot, RealGnuplotDrawsTextWithTheDataOnItsAxes) {
@@ -198,7 +179,7 @@ TEST_F(Plot, RealGnuplotDrawsTextWithTheDataOnItsAxes) {
     EXPECT_NE(std::string::npos, chart.find("120")) << chart;
     EXPECT_NE(std::string::npos, chart.find("+-")) << chart;
     EXPECT_GE(std::count(chart.begin(), chart.end(), '\n'), 20);
-    EXPECT_EQ("", contents(gnuplot.errors()));
+    EXPECT_EQ("", read_all(gnuplot.errors()));
 }
 
 }  // namespace

@@ -34,27 +34,27 @@ protected:
         const auto& position = session.console().portfolio().at(index);
         quorva::BinomialTreePricer pricer(1000);
         return QuorvaConsole::LazyMetric(pricer, session.console().market(), position, metric)
-                   .calc_value(*position.second);
+            .calc_value(*position.second);
     }
 
     ConsoleSession session;
 };
 
 TEST_F(Portfolio, ListWithoutAMetricEndsEveryRowWithATab) {
-    EXPECT_EQ("1.\t+1\t100C 20mar09 @16:30\t\n"
-              "2.\t-2\t95P 20jun09 @23:59\t\n"
-              "3.\t+0.5\t1000U 15jun10 @09:00\t\n"
-              "\n\n",
-              listing_of(session));
+    EXPECT_EQ(
+        "1.\t+1\t100C 20mar09 @16:30\t\n"
+        "2.\t-2\t95P 20jun09 @23:59\t\n"
+        "3.\t+0.5\t1000U 15jun10 @09:00\t\n"
+        "\n\n",
+        listing_of(session));
 }
 
 TEST_F(Portfolio, ListWithAMetricShowsPositionValuesAndTheirTotal) {
     using M = QuorvaConsole::LazyMetric;
     const double p1 = unit(M::PRICE, 0), p2 = -2 * unit(M::PRICE, 1), p3 = 0.5 * unit(M::PRICE, 2);
-    const std::string expected = "1.\t+1\t100C 20mar09 @16:30\t" + shown(p1) + "\n" +
-                                 "2.\t-2\t95P 20jun09 @23:59\t" + shown(p2) + "\n" +
-                                 "3.\t+0.5\t1000U 15jun10 @09:00\t" + shown(p3) + "\n" +
-                                 shown(p1 + p2 + p3) + "\n\n";
+    const std::string expected =
+        "1.\t+1\t100C 20mar09 @16:30\t" + shown(p1) + "\n" + "2.\t-2\t95P 20jun09 @23:59\t" + shown(p2) +
+        "\n" + "3.\t+0.5\t1000U 15jun10 @09:00\t" + shown(p3) + "\n" + shown(p1 + p2 + p3) + "\n\n";
     EXPECT_EQ(expected, session.run("list price"));
     EXPECT_EQ(expected, session.run("list PRICE"));
     EXPECT_LT(p2, 0);
@@ -75,54 +75,48 @@ TEST_F(Portfolio, MetricWordsForThePortfolioOrOnePosition) {
 }
 
 TEST_F(Portfolio, MetricMessages) {
-    const struct {
-        const char* line;
-        const char* message;
-    } cases[] = {
-        {"delta [0]", "Index out of range"},  {"delta []", "Index out of range"},
-        {"delta [4]", "Index out of range"},  {"delta [1", "Expected ']'"},
-        {"delta [1 x", "Expected ']'"},       {"delta [1] x", "Unexpected tokens found"},
-        {"list veg", "Invalid metric"},       {"list price[1]", "Invalid metric"},
-        {"list price 2", "Unexpected tokens found"},
-    };
     const std::string before = listing_of(session);
-    for (const auto& c : cases) {
-        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
-    }
+    session.expect_refusals({
+        {"delta [0]", "Index out of range"},
+        {"delta []", "Index out of range"},
+        {"delta [4]", "Index out of range"},
+        {"delta [1", "Expected ']'"},
+        {"delta [1 x", "Expected ']'"},
+        {"delta [1] x", "Unexpected tokens found"},
+        {"list veg", "Invalid metric"},
+        {"list price[1]", "Invalid metric"},
+        {"list price 2", "Unexpected tokens found"},
+    });
     EXPECT_EQ(before, listing_of(session));
 }
 
 TEST_F(Portfolio, AddAndDelMessagesLeaveThePortfolioAsItWas) {
-    const struct {
-        const char* line;
-        const char* message;
-    } cases[] = {
-        {"add +0 5000C 20mar09", "Invalid purchase size"},
-        {"add + 5000C 20mar09", "Invalid purchase size"},
-        {"add -x 5000C 20mar09", "Invalid purchase size"},
-        {"add", "Expected strike"},
-        {"add 5000C 20mar09 x", "Unexpected tokens found"},
-        {"add 5000Q 20mar09", "Uknown instrument code"},
-        {"add 5000C 1jan2200", "Date too late"},
-        {"del", "Expected index"},
-        {"del x", "Expected index"},
-        {"del 0", "Index out of range"},
-        {"del 4", "Index out of range"},
-        {"del 1 2", "Unexpected tokens found"},
-    };
     const std::string before = listing_of(session);
-    for (const auto& c : cases) {
-        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
-        EXPECT_EQ(before, listing_of(session)) << c.line;
-    }
+    session.expect_refusals(
+        {
+            {"add +0 5000C 20mar09", "Invalid purchase size"},
+            {"add + 5000C 20mar09", "Invalid purchase size"},
+            {"add -x 5000C 20mar09", "Invalid purchase size"},
+            {"add", "Expected strike"},
+            {"add 5000C 20mar09 x", "Unexpected tokens found"},
+            {"add 5000Q 20mar09", "Uknown instrument code"},
+            {"add 5000C 1jan2200", "Date too late"},
+            {"del", "Expected index"},
+            {"del x", "Expected index"},
+            {"del 0", "Index out of range"},
+            {"del 4", "Index out of range"},
+            {"del 1 2", "Unexpected tokens found"},
+        },
+        [&](const std::string& line) { EXPECT_EQ(before, listing_of(session)) << line; });
 }
 
 TEST_F(Portfolio, DelMovesLaterPositionsUp) {
     session.run("del 1");
-    EXPECT_EQ("1.\t-2\t95P 20jun09 @23:59\t\n"
-              "2.\t+0.5\t1000U 15jun10 @09:00\t\n"
-              "\n\n",
-              listing_of(session));
+    EXPECT_EQ(
+        "1.\t-2\t95P 20jun09 @23:59\t\n"
+        "2.\t+0.5\t1000U 15jun10 @09:00\t\n"
+        "\n\n",
+        listing_of(session));
 }
 
 TEST_F(Portfolio, AQuantityNeedsItsSign) {

@@ -51,10 +51,7 @@ TEST_F(Volatility, ImpliedVolatilityOfAPositionPrice) {
 }
 
 TEST_F(Volatility, ImpliedVolatilityMessages) {
-    const struct {
-        const char* line;
-        const char* message;
-    } cases[] = {
+    session.expect_refusals({
         {"implvol", "Expected '['"},
         {"implvol 1 12.5", "Expected '['"},
         {"implvol [0] 12.5", "Index out of range"},
@@ -64,35 +61,30 @@ TEST_F(Volatility, ImpliedVolatilityMessages) {
         {"implvol [1]", "Expected target price"},
         {"implvol [1] 12.5 x", "Unexpected tokens found"},
         {"implvol [1] 1000", "Failed to calculate implied volatility"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
-    }
+    });
     EXPECT_EQ(market_before, session.run("market"));
 }
 
 TEST_F(Volatility, CalibrationRefusalsPrintNothingAndChangeNothing) {
-    const struct {
-        const char* line;
-        const char* message;
-    } cases[] = {
-        {"calibrate", "Incorrect number of calibration prices"},
-        {"calibrate 5", "Incorrect number of calibration prices"},
-        {"calibrate 5 1 2", "Unexpected tokens found"},
-        {"calibrate 5 abc", "Unexpected tokens found"},
-        {"calibrate 5 -1 x", "Unexpected tokens found"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(std::string("Error: ") + c.message + "\n", session.run(c.line)) << c.line;
-        EXPECT_EQ(market_before, session.run("market")) << c.line;
-        EXPECT_EQ(list_before, session.run("list")) << c.line;
-    }
+    session.expect_refusals(
+        {
+            {"calibrate", "Incorrect number of calibration prices"},
+            {"calibrate 5", "Incorrect number of calibration prices"},
+            {"calibrate 5 1 2", "Unexpected tokens found"},
+            {"calibrate 5 abc", "Unexpected tokens found"},
+            {"calibrate 5 -1 x", "Unexpected tokens found"},
+        },
+        [&](const std::string& line) {
+            EXPECT_EQ(market_before, session.run("market")) << line;
+            EXPECT_EQ(list_before, session.run("list")) << line;
+        });
 }
 
 TEST_F(Volatility, AFailedSearchStopsCalibrationMidReport) {
     const std::string out = session.run("calibrate 1000 -1");
-    EXPECT_EQ("\nCalibrating with:\n100C 20mar10 @23:59\t1000\tError: Failed to calculate implied volatility\n",
-              out);
+    EXPECT_EQ(
+        "\nCalibrating with:\n100C 20mar10 @23:59\t1000\tError: Failed to calculate implied volatility\n",
+        out);
     EXPECT_EQ(market_before, session.run("market"));
 }
 
@@ -105,7 +97,8 @@ TEST_F(Volatility, CalibrationReportsAndInstallsTheSmile) {
     std::getline(lines, line);
     EXPECT_EQ("Calibrating with:", line);
     // instrument, unit price, implied volatility, distance from the market's 20%
-    for (const std::string& start : {"100C 20mar10 @23:59\t" + call_at_25 + "\t", std::string("90P 20sep09 @23:59\t")}) {
+    for (const std::string& start :
+         {"100C 20mar10 @23:59\t" + call_at_25 + "\t", std::string("90P 20sep09 @23:59\t")}) {
         std::getline(lines, line);
         EXPECT_EQ(0u, line.find(start)) << line;
         const std::size_t vol_at = line.rfind('\t', line.find("%\t(")) + 1;
