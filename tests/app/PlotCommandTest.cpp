@@ -43,25 +43,6 @@ private:
     gnuplot::test::TempDir dir_;
 };
 
-const std::vector<std::string> CHART_SETTINGS = {
-    "set title \"\" font \"Arial,\"",
-    "set xlabel \"\" font \"Arial,\"",
-    "set xrange [*:*]",
-    "set xtics rotate by 0",
-    "set xtics ",
-    "set xtics nomirror",
-    "set ylabel \"\" font \"Arial,\"",
-    "set yrange [*:*]",
-    "set ytics rotate by 0",
-    "set ytics ",
-    "set ytics nomirror",
-    "unset key",
-    "set border 3",
-    "set xtics out",
-    "set ytics out",
-    "plot '-' using 1:2 with lines linetype 3",
-};
-
 class Plot : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -85,7 +66,9 @@ TEST_F(Plot, SendsTheOutputSettingsThenTheChartAndItsPoints) {
     ASSERT_EQ(24u, sent.size());
     EXPECT_EQ(expected, std::vector<std::string>(sent.begin(), sent.begin() + 3));
     EXPECT_EQ(0u, sent[3].find("set trange ["));
-    EXPECT_EQ(CHART_SETTINGS, std::vector<std::string>(sent.begin() + 4, sent.begin() + 20));
+    EXPECT_EQ(gnuplot::test::DEFAULT_AXES_AND_FRAME,
+              std::vector<std::string>(sent.begin() + 4, sent.begin() + 19));
+    EXPECT_EQ("plot '-' using 1:2 with lines linetype 3", sent[19]);
     // The points: the parameter as typed (percent, without "%"), then the price.
     const std::string table = session.run("for vol 10 to 30 step 10: price");
     std::istringstream rows(table);

@@ -16,38 +16,11 @@ namespace {
 using test::commands_of;
 using Lines = std::vector<std::string>;
 
-std::string message_of(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const GnuPlotException& e) {
-        return e.what();
-    }
-    return "no GnuPlotException";
-}
-
 /// Lines [first, first + count) of `lines`.
 Lines slice(const Lines& lines, std::size_t first, std::size_t count) {
     if (first + count > lines.size()) return {"only " + std::to_string(lines.size()) + " lines"};
     return Lines(lines.begin() + first, lines.begin() + first + count);
 }
-
-const Lines DEFAULT_AXES_AND_FRAME = {
-    "set title \"\" font \"Arial,\"",
-    "set xlabel \"\" font \"Arial,\"",
-    "set xrange [*:*]",
-    "set xtics rotate by 0",
-    "set xtics ",
-    "set xtics nomirror",
-    "set ylabel \"\" font \"Arial,\"",
-    "set yrange [*:*]",
-    "set ytics rotate by 0",
-    "set ytics ",
-    "set ytics nomirror",
-    "unset key",
-    "set border 3",
-    "set xtics out",
-    "set ytics out",
-};
 
 Lines concat(Lines a, const Lines& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -58,16 +31,17 @@ TEST(LineChartTest, SendsTheWholeStreamOfADefaultChart) {
     LineChart chart;
     chart.add_point(1, 10);
     chart.add_point(2, 20);
-    const Lines expected = concat(concat({"set parametric", "set trange [10:20]"}, DEFAULT_AXES_AND_FRAME),
-                                  {"plot '-' using 1:2 with lines linetype 3", "1 10", "2 20", "e"});
+    const Lines expected =
+        concat(concat({"set parametric", "set trange [10:20]"}, test::DEFAULT_AXES_AND_FRAME),
+               {"plot '-' using 1:2 with lines linetype 3", "1 10", "2 20", "e"});
     ASSERT_EQ(21u, expected.size());
     EXPECT_EQ(expected, commands_of(chart));
 }
 
 TEST(LineChartTest, EmptyChartEndsItsDataAtOnceOverTheWidestTrange) {
-    const Lines expected = concat(concat({"set parametric", "set trange [1.79769e+308:-1.79769e+308]"},
-                                         DEFAULT_AXES_AND_FRAME),
-                                  {"plot '-' using 1:2 with lines linetype 3", "e"});
+    const Lines expected = concat(
+        concat({"set parametric", "set trange [1.79769e+308:-1.79769e+308]"}, test::DEFAULT_AXES_AND_FRAME),
+        {"plot '-' using 1:2 with lines linetype 3", "e"});
     EXPECT_EQ(expected, commands_of(LineChart()));
 }
 
@@ -81,7 +55,8 @@ TEST(LineChartTest, TrangeSpansTheDataInAnyOrder) {
     for (double y : {0.5, -2.25, 1234567.0, 7.0}) chart.add_point(-y, y);
     const Lines lines = commands_of(chart);
     EXPECT_EQ("set trange [-2.25:1.23457e+06]", lines.at(1));
-    EXPECT_EQ((Lines{"-0.5 0.5", "2.25 -2.25", "-1.23457e+06 1.23457e+06", "-7 7", "e"}), slice(lines, 18, 5));
+    EXPECT_EQ((Lines{"-0.5 0.5", "2.25 -2.25", "-1.23457e+06 1.23457e+06", "-7 7", "e"}),
+              slice(lines, 18, 5));
 }
 
 TEST(LineChartTest, VerticalLinesFollowTheDataLine) {
@@ -90,7 +65,8 @@ TEST(LineChartTest, VerticalLinesFollowTheDataLine) {
     chart.add_vertical_line(100);
     chart.add_vertical_line(110.5);
     EXPECT_EQ(
-        "plot '-' using 1:2 with lines linetype 3, 100,t with lines linetype 4, 110.5,t with lines linetype 4",
+        "plot '-' using 1:2 with lines linetype 3, 100,t with lines linetype 4, 110.5,t with lines linetype "
+        "4",
         commands_of(chart).at(17));
 }
 
@@ -110,9 +86,10 @@ TEST(LineChartTest, EachPlotSendsTheWholeStreamAgain) {
 TEST(BarChartTest, SendsTheBoxPreambleBeforeTheTitle) {
     BarChart chart;
     chart.add_point(1, 3);
-    const Lines expected = concat(
-        concat({"set style fill solid 1 border -1", "set boxwidth 1", "set xtics scale 0"}, DEFAULT_AXES_AND_FRAME),
-        {"plot '-' using 1:2 with boxes linetype 3", "1 3", "e"});
+    const Lines expected =
+        concat(concat({"set style fill solid 1 border -1", "set boxwidth 1", "set xtics scale 0"},
+                      test::DEFAULT_AXES_AND_FRAME),
+               {"plot '-' using 1:2 with boxes linetype 3", "1 3", "e"});
     EXPECT_EQ(expected, commands_of(chart));
 
     chart.box_width = 0.5f;
@@ -122,7 +99,7 @@ TEST(BarChartTest, SendsTheBoxPreambleBeforeTheTitle) {
 TEST(Chart2dTest, PlainChartKeepsTheBlankAfterItsPlotCommand) {
     Chart2d chart;
     chart.add_point(2, 4);
-    EXPECT_EQ(concat(DEFAULT_AXES_AND_FRAME, {"plot '-' using 1:2 ", "2 4", "e"}), commands_of(chart));
+    EXPECT_EQ(concat(test::DEFAULT_AXES_AND_FRAME, {"plot '-' using 1:2 ", "2 4", "e"}), commands_of(chart));
 }
 
 TEST(Chart2dTest, TitleAndAxesRenderTheirSettings) {
@@ -140,8 +117,8 @@ TEST(Chart2dTest, TitleAndAxesRenderTheirSettings) {
 }
 
 TEST(AxisTest, FreshAxisSendsFiveCommands) {
-    EXPECT_EQ((Lines{"set ylabel \"\" font \"Arial,\"", "set yrange [*:*]", "set ytics rotate by 0", "set ytics ",
-                     "set ytics nomirror"}),
+    EXPECT_EQ((Lines{"set ylabel \"\" font \"Arial,\"", "set yrange [*:*]", "set ytics rotate by 0",
+                     "set ytics ", "set ytics nomirror"}),
               commands_of(Axis('y')));
 }
 
@@ -163,7 +140,7 @@ TEST(AxisTest, ExplicitTicksAreQuotedInOrder) {
 TEST(AxisTest, OnlyLowerCaseXAndYAreDimensions) {
     for (int c = -128; c < 128; ++c) {
         const char dimension = static_cast<char>(c);
-        const std::string message = message_of([=] { Axis axis(dimension); });
+        const std::string message = test::message_of([=] { Axis axis(dimension); });
         const std::string expected =
             dimension == 'x' || dimension == 'y' ? "no GnuPlotException" : "Invalid axis dimension";
         EXPECT_EQ(expected, message) << "dimension " << c;
@@ -190,14 +167,15 @@ TEST(RangeTest, RendersBoundsOrStars) {
 }
 
 TEST(RangeTest, RefusesEmptyInvertedAndTooShortRanges) {
-    const std::vector<std::pair<double, double> > refused = {{1, 1}, {2, 1}, {0, 1e-20}, {-1, std::nextafter(-1.0, 0.0)}};
+    const std::vector<std::pair<double, double> > refused = {
+        {1, 1}, {2, 1}, {0, 1e-20}, {-1, std::nextafter(-1.0, 0.0)}};
     for (const auto& bounds : refused) {
-        EXPECT_EQ("Invalid range length", message_of([&] { Range(bounds.first, bounds.second); }))
+        EXPECT_EQ("Invalid range length", test::message_of([&] { Range(bounds.first, bounds.second); }))
             << "[" << bounds.first << ", " << bounds.second << "]";
     }
-    EXPECT_EQ("no GnuPlotException", message_of([] { Range(1, std::nextafter(1.0, 2.0)); }));
-    EXPECT_EQ("no GnuPlotException", message_of([] { Range(5, Range::AUTO()); }));
-    EXPECT_EQ("no GnuPlotException", message_of([] { Range(Range::AUTO(), -5); }));
+    EXPECT_EQ("no GnuPlotException", test::message_of([] { Range(1, std::nextafter(1.0, 2.0)); }));
+    EXPECT_EQ("no GnuPlotException", test::message_of([] { Range(5, Range::AUTO()); }));
+    EXPECT_EQ("no GnuPlotException", test::message_of([] { Range(Range::AUTO(), -5); }));
 }
 
 }  // namespace

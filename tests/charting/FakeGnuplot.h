@@ -8,6 +8,7 @@
 #include <boost/filesystem.hpp>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -17,6 +18,35 @@ namespace gnuplot {
 namespace test {
 
 namespace fs = boost::filesystem;
+
+/// The message of the GnuPlotException that `call` throws.
+inline std::string message_of(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const GnuPlotException& e) {
+        return e.what();
+    }
+    return "no GnuPlotException";
+}
+
+/// What every chart sends between its own preamble and its plot command.
+inline const std::vector<std::string> DEFAULT_AXES_AND_FRAME = {
+    "set title \"\" font \"Arial,\"",
+    "set xlabel \"\" font \"Arial,\"",
+    "set xrange [*:*]",
+    "set xtics rotate by 0",
+    "set xtics ",
+    "set xtics nomirror",
+    "set ylabel \"\" font \"Arial,\"",
+    "set yrange [*:*]",
+    "set ytics rotate by 0",
+    "set ytics ",
+    "set ytics nomirror",
+    "unset key",
+    "set border 3",
+    "set xtics out",
+    "set ytics out",
+};
 
 inline std::string read_all(const fs::path& file) {
     std::ifstream in(file.native(), std::ios::binary);

@@ -18,15 +18,6 @@ using test::RecordingGnuplot;
 using test::TempDir;
 namespace fs = boost::filesystem;
 
-std::string message_of(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const GnuPlotException& e) {
-        return e.what();
-    }
-    return "no GnuPlotException";
-}
-
 TEST(PlotterTest, QuotedDoublesBackslashesOnly) {
     EXPECT_EQ("\"a\\\\b\"", Plotter::quoted("a\\b"));
     EXPECT_EQ("\"\"", Plotter::quoted(""));
@@ -36,20 +27,20 @@ TEST(PlotterTest, QuotedDoublesBackslashesOnly) {
 
 TEST(PlotterTest, ToStringUsesSixSignificantDigits) {
     const std::vector<std::pair<double, std::string> > cases = {
-        {0.5, "0.5"},   {100, "100"},           {1.0 / 3, "0.333333"}, {-2.5, "-2.5"},
-        {1, "1"},       {0.25, "0.25"},         {1234.5678, "1234.57"}, {1234567, "1.23457e+06"},
-        {1e-5, "1e-05"}, {0, "0"}};
+        {0.5, "0.5"},   {100, "100"},           {1.0 / 3, "0.333333"},    {-2.5, "-2.5"},  {1, "1"},
+        {0.25, "0.25"}, {1234.5678, "1234.57"}, {1234567, "1.23457e+06"}, {1e-5, "1e-05"}, {0, "0"}};
     for (const auto& c : cases) EXPECT_EQ(c.second, Plotter::to_string(c.first)) << "value " << c.first;
 }
 
 TEST(PlotterTest, MissingExecutableNamesTheQuotedPath) {
     Plotter::exe_path = fs::path();
-    EXPECT_EQ("Failed to access gnuplot executable at \"\"", message_of([] { Plotter plotter; }));
+    EXPECT_EQ("Failed to access gnuplot executable at \"\"", test::message_of([] { Plotter plotter; }));
 
     const TempDir dir;
     Plotter::set_exe_dir(dir.path() / "no\\where");
     const std::string expected = dir.path().native() + "/no\\\\where/gnuplot";
-    EXPECT_EQ("Failed to access gnuplot executable at \"" + expected + "\"", message_of([] { Plotter plotter; }));
+    EXPECT_EQ("Failed to access gnuplot executable at \"" + expected + "\"",
+              test::message_of([] { Plotter plotter; }));
 }
 
 TEST(PlotterTest, SendCommandWritesOneLinePerCall) {
@@ -80,7 +71,7 @@ TEST(PlotterTest, OutputFileSetsTerminalThenQuotedOutput) {
         Plotter plotter;
         plotter.set_output_file("out\\chart.png", Plotter::PNG, {640, 480});
         plotter.set_output_file("/tmp/chart.svg", Plotter::SVG, {800, 600});
-        EXPECT_EQ("Unknown file type", message_of([&] {
+        EXPECT_EQ("Unknown file type", test::message_of([&] {
                       plotter.set_output_file("x.gif", static_cast<Plotter::FileType>(7), {1, 1});
                   }));
     }
@@ -162,10 +153,10 @@ TEST(PlotterTest, GnuplotThatExitedMakesSendingFail) {
     const std::string command(100, 'x');
     std::string message = "no GnuPlotException";
     for (int i = 0; i < 100000 && message == "no GnuPlotException"; ++i) {
-        message = message_of([&] { plotter.send_command(command); });
+        message = test::message_of([&] { plotter.send_command(command); });
     }
     EXPECT_EQ(expected, message);
-    EXPECT_EQ(expected, message_of([&] { plotter.send_command("unset key"); }));
+    EXPECT_EQ(expected, test::message_of([&] { plotter.send_command("unset key"); }));
 }
 
 }  // namespace
