@@ -168,7 +168,7 @@ void QuorvaConsole::go() {
             Interrupt::clear();
             dispatch(line);
         } catch (const usr::Exception& e) {
-            out_ << "Error: " << e.what() << "\n";
+            out_ << "Error: " << e.message() << "\n";
         } catch (const std::exception& e) {
             out_ << "Error: " << e.what() << "\n";
         }

@@ -49,13 +49,13 @@ private:
 
 /// Prints `label` and the quotient of the two times, or nothing when either
 /// benchmark was filtered out or failed.
-void print_ratio(const RecordingReporter& times, const std::string& label,
-                 const std::string& numerator, const std::string& denominator, double scale = 1) {
+void print_ratio(const RecordingReporter& times, const std::string& label, const std::string& numerator,
+                 const std::string& denominator, double scale = 1) {
     const double top = times.seconds(numerator);
     const double bottom = times.seconds(denominator) * scale;
     if (top <= 0 || bottom <= 0) return;
-    std::cout << "  " << std::left << std::setw(56) << label << std::right << std::fixed
-              << std::setprecision(2) << std::setw(10) << top / bottom << "\n";
+    std::cout << "  " << std::left << std::setw(56) << label << std::right << std::setprecision(3)
+              << std::setw(10) << top / bottom << "\n";
 }
 
 void print_ratios(const RecordingReporter& times) {
@@ -65,13 +65,12 @@ void print_ratios(const RecordingReporter& times) {
     const Evaluation& base = evaluations().front();
     for (const Evaluation& e : evaluations()) {
         const std::string price = pricer_benchmark("price", e, 1000);
-        print_ratio(times, e.name + ": price, 1000 / 100 steps", price,
-                    pricer_benchmark("price", e, 100));
-        print_ratio(times, e.name + ": price, 10000 / 1000 steps",
-                    pricer_benchmark("price", e, 10000), price);
+        print_ratio(times, e.name + ": price, 1000 / 100 steps", price, pricer_benchmark("price", e, 100));
+        print_ratio(times, e.name + ": price, 10000 / 1000 steps", pricer_benchmark("price", e, 10000),
+                    price);
         for (const char* operation : {"delta", "gamma", "theta", "vega", "rho", "implvol"}) {
-            print_ratio(times, e.name + ": " + operation + " / price",
-                        pricer_benchmark(operation, e, 1000), price);
+            print_ratio(times, e.name + ": " + operation + " / price", pricer_benchmark(operation, e, 1000),
+                        price);
         }
         if (&e == &base) continue;
         for (const char* operation : {"price", "delta", "gamma", "theta", "vega", "rho", "implvol"}) {

@@ -20,8 +20,7 @@ void register_pricer_benchmarks();
 void register_console_benchmarks();
 
 /// "price/pricer/steps:1000" for operation "price", evaluation "pricer" and 1000 steps.
-std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation,
-                             unsigned steps);
+std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation, unsigned steps);
 
 }  // namespace bench
 }  // namespace quorva

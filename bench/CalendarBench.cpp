@@ -32,8 +32,7 @@ void year_frac_by_arithmetic(benchmark::State& state) {
 }  // namespace
 
 void register_calendar_benchmarks() {
-    benchmark::RegisterBenchmark("year_frac/walk", year_frac_by_walk)
-        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("year_frac/walk", year_frac_by_walk)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("year_frac/arithmetic", year_frac_by_arithmetic)
         ->Unit(benchmark::kMicrosecond);
 }

@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 
 #include <limits>
+#include <stdexcept>
 #include <utility>
 
 namespace quorva {
@@ -12,10 +13,12 @@ namespace bench {
 
 namespace {
 
-/// The console's market at the pinned clock, and an at-the-money call
-/// expiring on 20 June 2009.
+/// The console's market at the pinned clock, with an at-the-money call
+/// expiring on 20 June 2009 as its one position.
 Session at_the_money_call() {
-    return session_after(std::string(PIN_CLOCK) + "add 100C 20jun09\n");
+    Session session = session_after(std::string(PIN_CLOCK) + "add 100C 20jun09\n");
+    if (session.portfolio.size() != 1) throw std::logic_error("the console did not take the call");
+    return session;
 }
 
 void time_metric(benchmark::State& state, const Evaluation::Metric& metric) {
@@ -45,8 +48,7 @@ void time_implvol(benchmark::State& state, const Evaluation& evaluation) {
 
 }  // namespace
 
-std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation,
-                             unsigned steps) {
+std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation, unsigned steps) {
     return operation + "/" + evaluation.name + "/steps:" + std::to_string(steps);
 }
 

@@ -20,8 +20,11 @@ Exception::Exception(const std::string& tag, const std::string& message,
 
 Exception::~Exception() = default;
 
-const char* Exception::what() const noexcept {
-    return trace_.empty() ? "" : trace_.back().second.c_str();
+const char* Exception::what() const noexcept { return message().c_str(); }
+
+const std::string& Exception::message() const noexcept {
+    static const std::string none;
+    return trace_.empty() ? none : trace_.back().second;
 }
 
 std::string Exception::format_trace() const {

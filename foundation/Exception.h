@@ -25,6 +25,8 @@ public:
 
     /// The newest message; "" for an empty trace.
     const char* what() const noexcept override;
+    /// The newest message whole, NUL bytes included; "" for an empty trace.
+    const std::string& message() const noexcept;
     /// Every entry, newest first, as "tag:\tmessage" lines without a final newline.
     virtual std::string format_trace() const;
     /// Adds a newest entry under the current newest tag ("Exception" if none).

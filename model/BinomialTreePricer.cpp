@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace quorva {
@@ -25,14 +26,91 @@ const double IMPLVOL_TOLERANCE = 0.0001;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
 
-// Leaves walked by a constant ratio drift from the exact levels by a rounding
-// per step; every ANCHOR_SPACING-th leaf is computed exactly again. The middle
-// leaf (the market level itself) is always one of them, so that a strike at
-// the level falls on the same side of it as in the induction.
-const unsigned ANCHOR_SPACING = 32;
+// A walked leaf drifts from the exact level by about one rounding per step;
+// every ANCHOR_SPACING-th leaf is computed exactly again. The middle leaf (the
+// market level itself when the steps are even) is always one of them, so that
+// a strike at the level falls on the same side of it as in the induction.
+const long ANCHOR_SPACING = 32;
 
-// Weights below this, relative to the mode's, underflow and are left out.
+// Weights below this, relative to the most likely leaf's, are left out rather
+// than carried into underflow.
 const double NEGLIGIBLE_WEIGHT = std::numeric_limits<double>::min();
+
+// A walk stops where what its remaining leaves could add is below this share
+// of the sum of weight * |payoff| so far: far below the rounding of the sums.
+const double TAIL_SHARE = 1e-18;
+
+/// Running sums over walked leaves; weights relative to the most likely leaf's.
+struct LeafSums {
+    double weight = 0;
+    double value = 0;
+    /// Of weight * |payoff|.
+    double magnitude = 0;
+};
+
+/// One direction of the walk outward from the most likely leaf: leaves first,
+/// first + step, ... up to last.
+struct Walk {
+    long first;
+    long last;
+    long step;
+    /// Of leaf first.
+    double weight;
+    /// odds * coefficient_ratios[i]: the weight ratio of leaf i + step to leaf
+    /// i, which falls along the walk.
+    double odds;
+    const double* coefficient_ratios;
+    /// leaf(i + step) / leaf(i) - 1, which keeps the ratio's rounding error
+    /// relative to its distance from 1.
+    double level_growth;
+    /// |payoff| at leaf last.
+    double end_payoff;
+    /// Leaves middle + k * anchor_spacing are computed exactly.
+    long middle;
+    long anchor_spacing;
+};
+
+// Payoffs are monotone in the level, so between a leaf and the end of the walk
+// |payoff| stays below the larger of the two; the weights after a leaf sum to
+// less than its successor's over 1 - its ratio, as the ratios fall. Leaves
+// whose payoffs cannot matter still count in the weights, until those cannot.
+void walk(const BinomialTreePricer::Geometry& g, const Instrument& instrument, const Walk& w,
+          LeafSums& sums) {
+    double weight = w.weight;
+    double level = g.leaf(static_cast<unsigned>(w.first));
+    long to_anchor = ((w.middle - w.first) * w.step % w.anchor_spacing + w.anchor_spacing) %
+                     w.anchor_spacing;
+    if (to_anchor == 0) to_anchor = w.anchor_spacing;
+    long i = w.first;
+    for (;; i += w.step) {
+        const double payoff = instrument.payoff(level);
+        sums.weight += weight;
+        sums.value += weight * payoff;
+        sums.magnitude += weight * std::fabs(payoff);
+        if (i == w.last) return;
+        const double ratio = w.odds * w.coefficient_ratios[i];
+        weight *= ratio;
+        if (weight < NEGLIGIBLE_WEIGHT) return;
+        if (ratio < 1 && weight * std::max(std::fabs(payoff), w.end_payoff) <=
+                             TAIL_SHARE * (1 - ratio) * sums.magnitude)
+            break;
+        if (--to_anchor == 0) {
+            to_anchor = w.anchor_spacing;
+            level = g.leaf(static_cast<unsigned>(i + w.step));
+        } else {
+            level += level * w.level_growth;
+        }
+    }
+    for (i += w.step;; i += w.step) {
+        sums.weight += weight;
+        if (i == w.last) return;
+        const double ratio = w.odds * w.coefficient_ratios[i];
+        weight *= ratio;
+        if (weight < NEGLIGIBLE_WEIGHT ||
+            (ratio < 1 && weight <= TAIL_SHARE * (1 - ratio) * sums.weight))
+            return;
+    }
+}
 
 }  // namespace
 
@@ -43,6 +121,12 @@ double BinomialTreePricer::Geometry::leaf(unsigned i) const {
 BinomialTreePricer::BinomialTreePricer(unsigned steps) {
     if (steps == 0) throw QuorvaException("Binomial tree needs at least one step");
     nodes_.assign(static_cast<std::size_t>(steps) + 1, 0.0);
+    lower_coefficients_.assign(nodes_.size(), 0.0);
+    higher_coefficients_.assign(nodes_.size(), 0.0);
+    for (unsigned i = 0; i < steps; ++i) {
+        lower_coefficients_[i] = static_cast<double>(steps - i) / (i + 1.0);
+        higher_coefficients_[i + 1] = (i + 1.0) / static_cast<double>(steps - i);
+    }
 }
 
 BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
@@ -113,39 +197,32 @@ double BinomialTreePricer::induction(const Geometry& g, const Instrument& instru
 // (high + low)^steps. They are grown outward from the most likely leaf by
 // their ratios, relative to it, which keeps them clear of underflow there.
 double BinomialTreePricer::leaf_sum(const Geometry& g, const Instrument& instrument) const {
-    const unsigned n = g.steps;
+    const long n = g.steps;
     const double high = g.discount * g.p;
     const double low = g.discount * (1 - g.p);
     const double lower_odds = low / high;
     const double higher_odds = high / low;
-    const double lower_ratio = std::exp(-2 * g.log_step);
-    const double higher_ratio = std::exp(2 * g.log_step);
-    const unsigned mode = std::min(n, static_cast<unsigned>((n + 1) * (1 - g.p)));
-    const unsigned anchor_phase = (n / 2) % ANCHOR_SPACING;
+    const long mode = std::min(n, static_cast<long>(static_cast<double>(n + 1) * (1 - g.p)));
+    const long spacing = std::getenv("SPACING") ? std::atol(std::getenv("SPACING")) : ANCHOR_SPACING;
 
-    double total = 0;
-    double sum = 0;
-    double weight = 1;
-    double level = g.leaf(mode);
-    for (unsigned i = mode;; ++i) {
-        if (i % ANCHOR_SPACING == anchor_phase) level = g.leaf(i);
-        total += weight;
-        sum += weight * instrument.payoff(level);
-        if (i == n) break;
-        weight *= lower_odds * static_cast<double>(n - i) / static_cast<double>(i + 1);
-        if (weight < NEGLIGIBLE_WEIGHT) break;
-        level *= lower_ratio;
+    LeafSums sums;
+    const Walk lower = {mode,        n,
+                        1,           1,
+                        lower_odds,  lower_coefficients_.data(),
+                        std::expm1(-2 * g.log_step), std::fabs(instrument.payoff(g.leaf(g.steps))), n / 2, spacing};
+    walk(g, instrument, lower, sums);
+    if (mode > 0) {
+        const Walk higher = {mode - 1,
+                             0,
+                             -1,
+                             higher_odds * higher_coefficients_[mode],
+                             higher_odds,
+                             higher_coefficients_.data(),
+                             std::expm1(2 * g.log_step),
+                             std::fabs(instrument.payoff(g.leaf(0))), n / 2, spacing};
+        walk(g, instrument, higher, sums);
     }
-    weight = 1;
-    level = g.leaf(mode);
-    for (unsigned i = mode; i > 0; --i) {
-        weight *= higher_odds * static_cast<double>(i) / static_cast<double>(n - i + 1);
-        if (weight < NEGLIGIBLE_WEIGHT) break;
-        level = (i - 1) % ANCHOR_SPACING == anchor_phase ? g.leaf(i - 1) : level * higher_ratio;
-        total += weight;
-        sum += weight * instrument.payoff(level);
-    }
-    return std::pow(high + low, n) * (sum / total);
+    return std::pow(high + low, g.steps) * (sums.value / sums.weight);
 }
 
 double BinomialTreePricer::delta(const Market& market, const Instrument& instrument) {

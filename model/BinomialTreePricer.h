@@ -83,6 +83,10 @@ private:
 
     /// One entry per leaf: steps + 1.
     std::vector<double> nodes_;
+    /// C(steps, i + 1) / C(steps, i) at i, for i < steps.
+    std::vector<double> lower_coefficients_;
+    /// C(steps, i - 1) / C(steps, i) at i, for i > 0.
+    std::vector<double> higher_coefficients_;
 };
 
 }  // namespace quorva

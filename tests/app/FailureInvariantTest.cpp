@@ -148,7 +148,7 @@ TEST_F(FailureInvariant, WhatIfMessages) {
             {"Expected intital loop parameter value", {line("vol"), line("vol x to 20: price"), line("level to 2: price")}},
             {"Expected 'to' after initial loop parameter value",
              {line("vol 10 TO 20: price"), line("vol 10: price"), line("vol 10 20: price")}},
-            {"Expected final loop parameter value", {line("vol 10 to: price"), line("vol 10 to x: price"), line("vol 10 to")}},
+            {"Expected final loop parameter value", {line("vol 10 to : price"), line("vol 10 to x: price"), line("vol 10 to")}},
             {"Expected loop parameter step value", {line("vol 10 to 20 step: price"), line("vol 10 to 20 step x: price")}},
             {"Expected ':'", {line("vol 10 to 20 price"), line("vol 10 to 20 step 2 price"), line("vol 10 to 20")}},
             {"Expected metric name", {line("vol 10 to 20:"), line("vol 10 to 20: foo"), line("vol 10 to 20: [1]")}},

@@ -93,6 +93,17 @@ TEST_F(Plot, WithoutADisplayTheChartIsDrawnAsText) {
     EXPECT_EQ("set parametric", sent[2]);
 }
 
+TEST_F(Plot, WithADisplayButNoTerminalTheWindowPersists) {
+    const Gnuplot gnuplot(false);
+    setenv("DISPLAY", ":0", 1);
+    EXPECT_EQ("", session.run("plot level 80 to 120 step 40: delta"));
+    unsetenv("DISPLAY");
+    const std::vector<std::string> sent = lines_of(gnuplot.record());
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ("eval \"set terminal \".GPVAL_TERM.\" persist\"", sent[0]);
+    EXPECT_EQ("set parametric", sent[1]);
+}
+
 TEST_F(Plot, AnEmptyScenarioStillDrawsAChart) {
     const Gnuplot gnuplot(false);
     session.run("plot level 110 to 90 step 0: price > " + gnuplot.file("empty.svg").native());

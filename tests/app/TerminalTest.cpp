@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -20,13 +22,15 @@ using Clock = std::chrono::steady_clock;
 
 class Terminal {
 public:
-    Terminal() {
+    /// The program with extra environment settings ("NAME=value").
+    explicit Terminal(const std::vector<std::string>& settings = {}) {
         winsize size{};
         size.ws_col = 100;
         size.ws_row = 30;
         pid_ = forkpty(&fd_, nullptr, nullptr, &size);
         if (pid_ == 0) {
             unsetenv("DISPLAY");
+            for (const std::string& setting : settings) putenv(strdup(setting.c_str()));
             execl(QUORVA_BINARY, QUORVA_BINARY, static_cast<char*>(nullptr));
             _exit(127);
         }
@@ -147,6 +151,30 @@ TEST(Terminal, CtrlDEndsTheRun) {
     Terminal::pause();
     terminal.type("\x04");
     EXPECT_EQ(0, terminal.exit_code());
+}
+
+TEST(Terminal, WithADisplayPlotWaitsForEnterBeforeClosingGnuplot) {
+    char folder[] = "/tmp/quorva-window-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    const std::string bin = std::string(folder) + "/bin";
+    mkdir(bin.c_str(), 0700);
+    const std::string script = bin + "/gnuplot";
+    FILE* file = fopen(script.c_str(), "w");
+    fprintf(file, "#!/bin/sh\ncat > /dev/null\n");
+    fclose(file);
+    chmod(script.c_str(), 0700);
+
+    Terminal terminal({"DISPLAY=:0", "GNUPLOT_ROOT=" + std::string(folder)});
+    terminal.type("plot level 80 to 120: price\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("Press Enter to continue").find("Press Enter to continue"));
+    Terminal::pause();
+    terminal.type("\r");
+    terminal.wait_for("> ");
+    terminal.type("market\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("trade  = ").find("level  = 100"));
+    unlink(script.c_str());
+    rmdir(bin.c_str());
+    rmdir(folder);
 }
 
 }  // namespace

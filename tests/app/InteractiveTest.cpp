@@ -1,0 +1,84 @@
+// The parts of the console that serve a person at a terminal, tested
+// in-process: completion, help for one command, the progress line.
+
+#include "ConsoleSession.h"
+#include "HelpText.h"
+
+#include "app/Progress.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <thread>
+
+namespace {
+
+using quorva::QuorvaConsole;
+using Words = std::vector<std::string>;
+
+TEST(Completion, CommandWordsAtTheStartOfALine) {
+    EXPECT_EQ(Words({"market"}), QuorvaConsole::completions("", "mar"));
+    EXPECT_EQ(Words({"del", "delta"}), QuorvaConsole::completions("  ", "del"));
+    EXPECT_EQ(Words({"calibrate"}), QuorvaConsole::completions("", "c"));
+    EXPECT_EQ(Words(), QuorvaConsole::completions("", "MAR"));
+    EXPECT_EQ(11u + 6u, QuorvaConsole::completions("", "").size());
+}
+
+TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
+    EXPECT_EQ(Words({"trading"}), QuorvaConsole::completions("set ", "tr"));
+    EXPECT_EQ(Words({"stickystrike", "stickydelta"}), QuorvaConsole::completions("set ", "st"));
+    EXPECT_EQ(Words({"continuous", "lse"}), QuorvaConsole::completions("set trading ", ""));
+    EXPECT_EQ(Words(), QuorvaConsole::completions("set vol ", ""));
+    EXPECT_EQ(Words({"level", "vol", "rate", "divyld"}), QuorvaConsole::completions("for ", ""));
+    EXPECT_EQ(Words({"vol"}), QuorvaConsole::completions("plot ", "v"));
+    EXPECT_EQ(Words({"to"}), QuorvaConsole::completions("for vol 10 ", ""));
+    EXPECT_EQ(Words({"step"}), QuorvaConsole::completions("for vol 10 to 30 ", "s"));
+    EXPECT_EQ(Words({"price"}), QuorvaConsole::completions("for vol 10 to 30 step 5: ", "p"));
+    EXPECT_EQ(Words({"gamma"}), QuorvaConsole::completions("plot level 1 to 2:", "g"));
+    EXPECT_EQ(Words({"delta"}), QuorvaConsole::completions("list ", "d"));
+    EXPECT_EQ(Words({"implvol"}), QuorvaConsole::completions("help ", "imp"));
+    EXPECT_EQ(Words(), QuorvaConsole::completions("market ", ""));
+    EXPECT_EQ(Words(), QuorvaConsole::completions("nonsense ", ""));
+}
+
+TEST(HelpForOneCommand, ShowsItsFormsAndExamples) {
+    ConsoleSession session;
+    const std::string full = session.run("help");
+    for (const char* word : {"market", "list", "set", "add", "del", "for", "plot", "implvol", "calibrate", "help",
+                             "exit", "price", "Vega"}) {
+        const std::string usage = session.run(std::string("help ") + word);
+        EXPECT_NE(full, usage) << word;
+        EXPECT_EQ("\n\n", usage.substr(usage.size() - 2)) << word;
+    }
+    EXPECT_EQ(0u, session.run("help for").find("for level|vol|rate|divyld FROM to TO [step STEP]: METRIC"));
+    EXPECT_NE(std::string::npos, session.run("help set").find("set trading continuous|lse"));
+    EXPECT_EQ(full, session.run("help me"));
+    EXPECT_EQ(full, session.run("help MARKET"));
+}
+
+TEST(Progress, WritesNothingWhenDisabledOrQuick) {
+    std::ostringstream out;
+    {
+        quorva::Progress quiet(out, 3, false);
+        quiet.advance();
+        quorva::Progress quick(out, 3, true);
+        quick.advance();
+        quick.advance();
+    }
+    EXPECT_EQ("", out.str());
+}
+
+TEST(Progress, AfterASecondShowsTheShareDoneAndErasesItAtTheEnd) {
+    std::ostringstream out;
+    {
+        quorva::Progress progress(out, 4, true);
+        progress.advance();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1050));
+        progress.advance();
+        progress.advance();
+        progress.advance();
+    }
+    EXPECT_EQ("\r50% done\r75% done\r\033[K", out.str());
+}
+
+}  // namespace
