@@ -96,6 +96,7 @@ void QuorvaConsole::do_set(std::istream& in) {
         return;
     }
     if (name == "trading") {
+        if (peek_char(in) == '=') read_char(in);
         const std::string schedule = read_string(in, "");
         if (schedule == "continuous") {
             market_.trading_schedule() = ContinuousTrading::instance();

@@ -13,6 +13,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -59,9 +60,12 @@ std::string QuorvaConsole::read_chart_file(std::istream& in) {
     read_char(in);
     const std::string file = read_string(in, "");
     if (file.empty()) throw_error("Expected file name");
-    if (!boost::algorithm::ends_with(file, ".png") && !boost::algorithm::ends_with(file, ".svg")) {
+    if (!boost::algorithm::iends_with(file, ".png") && !boost::algorithm::iends_with(file, ".svg")) {
         throw_error("Unknown file type");
     }
+    // gnuplot reads the name inside double quotes, where a backquote runs a
+    // shell command and a double quote ends the string.
+    if (file.find_first_of("`\"") != std::string::npos) throw_error("Invalid file name");
     return file;
 }
 
@@ -72,20 +76,27 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
 
     const bool to_text = file.empty() && !has_display();
     const bool wait_for_enter = file.empty() && has_display() && &in_ == &std::cin && isatty(STDIN_FILENO);
+    if (!file.empty() && !std::ofstream(file, std::ios::app)) throw_error("Cannot write file '" + file + "'");
     const TemporaryFile text;
+    const unsigned columns = terminal_columns(out_);
+    const std::string text_terminal = "set terminal dumb size " + std::to_string(columns ? columns : 79) + ",24";
+    const std::string text_output = "set output " + gnuplot::Plotter::quoted(text.path().native());
     out_.flush();
     {
         gnuplot::Plotter plotter;
         if (!file.empty()) {
-            const auto type = boost::algorithm::ends_with(file, ".png") ? gnuplot::Plotter::PNG
-                                                                        : gnuplot::Plotter::SVG;
+            const auto type = boost::algorithm::iends_with(file, ".png") ? gnuplot::Plotter::PNG
+                                                                         : gnuplot::Plotter::SVG;
             plotter.set_output_file(file, type, common::Coord<unsigned>(IMAGE_WIDTH, IMAGE_HEIGHT));
         } else if (to_text) {
-            const unsigned columns = terminal_columns(out_);
-            plotter.send_command("set terminal dumb size " + std::to_string(columns ? columns : 79) + ",24");
-            plotter.send_command("set output " + gnuplot::Plotter::quoted(text.path().native()));
-        } else if (!wait_for_enter) {
-            plotter.send_command("eval \"set terminal \".GPVAL_TERM.\" persist\"");
+            plotter.send_command(text_terminal);
+            plotter.send_command(text_output);
+        } else {
+            // A gnuplot built without window terminals draws as text instead.
+            plotter.send_command("if (GPVAL_TERM eq \"unknown\") " + text_terminal + "; " + text_output);
+            if (!wait_for_enter) {
+                plotter.send_command("if (GPVAL_TERM ne \"dumb\") eval \"set terminal \".GPVAL_TERM.\" persist\"");
+            }
         }
         gnuplot::LineChart chart;
         for (const auto& point : scenario) chart.add_point(point.first, point.second);
@@ -96,9 +107,11 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
             std::getline(in_, ignored);
         }
     }
-    if (to_text) {
-        std::ifstream drawn(text.path().native());
-        if (drawn.peek() != std::ifstream::traits_type::eof()) out_ << drawn.rdbuf();
+    // The text drawing, without the form feed that gnuplot starts it with.
+    std::ifstream drawn(text.path().native());
+    for (std::string line; std::getline(drawn, line);) {
+        line.erase(std::remove(line.begin(), line.end(), '\f'), line.end());
+        out_ << line << "\n";
     }
 }
 

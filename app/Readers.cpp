@@ -28,13 +28,16 @@ void skip_blanks(std::istream& in) {
 }
 
 /// A number in the stream's own syntax, or `missing` when none can be read
-/// (the stream's value on failure is never used).
+/// (the stream's value on failure is never used). A failed read leaves the
+/// text it looked at, such as a lone sign or "1e", unread.
 template <class T>
 T read_number(std::istream& in, T missing) {
     skip_blanks(in);
+    const std::istream::pos_type start = in.tellg();
     T value{};
     const bool ok = static_cast<bool>(in >> value);
     in.clear();
+    if (!ok) in.seekg(start);
     return ok ? value : missing;
 }
 

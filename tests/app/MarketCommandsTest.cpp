@@ -56,6 +56,10 @@ TEST(SetCommand, AnEqualsSignMayStandBetweenNameAndValue) {
     EXPECT_DOUBLE_EQ(0.25, session.console().market().volatility());
     EXPECT_DOUBLE_EQ(0.03, session.console().market().rate());
     EXPECT_DOUBLE_EQ(90, session.console().market().level());
+    session.run("set trading = lse");
+    EXPECT_EQ("LSE", session.console().market().trading_schedule()->name());
+    session.run("set trading=continuous");
+    EXPECT_EQ("Continuous", session.console().market().trading_schedule()->name());
     EXPECT_EQ("Error: Expected value\n", session.run("set vol"));
     EXPECT_EQ("Error: Expected value\n", session.run("set vol ="));
     EXPECT_EQ("Error: Expected value\n", session.run("set vol == 3"));

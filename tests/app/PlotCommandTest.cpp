@@ -99,9 +99,32 @@ TEST_F(Plot, WithADisplayButNoTerminalTheWindowPersists) {
     EXPECT_EQ("", session.run("plot level 80 to 120 step 40: delta"));
     unsetenv("DISPLAY");
     const std::vector<std::string> sent = lines_of(gnuplot.record());
-    ASSERT_GE(sent.size(), 2u);
-    EXPECT_EQ("eval \"set terminal \".GPVAL_TERM.\" persist\"", sent[0]);
-    EXPECT_EQ("set parametric", sent[1]);
+    ASSERT_GE(sent.size(), 3u);
+    EXPECT_EQ(0u, sent[0].find("if (GPVAL_TERM eq \"unknown\") set terminal dumb size 79,24; set output \""));
+    EXPECT_EQ("if (GPVAL_TERM ne \"dumb\") eval \"set terminal \".GPVAL_TERM.\" persist\"", sent[1]);
+    EXPECT_EQ("set parametric", sent[2]);
+}
+
+TEST_F(Plot, AGnuplotWithoutWindowsDrawsAsTextEvenWithADisplay) {
+    const Gnuplot gnuplot(true);
+    setenv("DISPLAY", ":0", 1);
+    const std::string chart = session.run("plot level 80 to 120 step 5: price");
+    unsetenv("DISPLAY");
+    EXPECT_NE(std::string::npos, chart.find("120")) << chart;
+    EXPECT_EQ("", read_all(gnuplot.errors()));
+}
+
+TEST_F(Plot, FileNamesGnuplotWouldMisreadAreRefused) {
+    const Gnuplot gnuplot(false);
+    session.expect_refusals({
+        {"plot vol 10 to 30: price > `touch${IFS}x`.png", "Invalid file name"},
+        {"plot vol 10 to 30: price > \"q.png", "Invalid file name"},
+        {"plot vol 10 to 30: price > /nonexistent/folder/x.png",
+         "Cannot write file '/nonexistent/folder/x.png'"},
+    });
+    EXPECT_FALSE(fs::exists(gnuplot.record()));
+    EXPECT_EQ("", session.run("plot vol 10 to 30: price > " + gnuplot.file("UPPER.PNG").native()));
+    EXPECT_EQ("set terminal png size 800,600", lines_of(gnuplot.record()).at(0));
 }
 
 TEST_F(Plot, AnEmptyScenarioStillDrawsAChart) {
@@ -173,6 +196,7 @@ TEST_F(Plot, RealGnuplotDrawsTextWithTheDataOnItsAxes) {
     EXPECT_NE(std::string::npos, chart.find("120")) << chart;
     EXPECT_NE(std::string::npos, chart.find("+-")) << chart;
     EXPECT_GE(std::count(chart.begin(), chart.end(), '\n'), 20);
+    EXPECT_EQ(std::string::npos, chart.find('\f'));
     EXPECT_EQ("", read_all(gnuplot.errors()));
 }
 

@@ -1,3 +1,5 @@
+#include "ConsoleSession.h"
+
 #include "app/QuorvaConsole.h"
 #include "calendar/Time.h"
 #include "foundation/QuorvaException.h"
@@ -74,6 +76,27 @@ TEST(Readers, IntegersAndNumbersUseSentinels) {
     EXPECT_EQ(NO_DOUBLE, QuorvaConsole::read_double(none));
     std::istringstream overflow("1e999");
     EXPECT_EQ(NO_DOUBLE, QuorvaConsole::read_double(overflow));
+}
+
+TEST(Readers, AFailedNumberLeavesWhatItLookedAtUnread) {
+    for (const char* text : {"-", "+", "1e", "-x", ".e"}) {
+        std::istringstream in(text);
+        EXPECT_EQ(NO_DOUBLE, QuorvaConsole::read_double(in)) << text;
+        EXPECT_EQ(text, rest(in));
+        if (std::string(text) == "1e") continue;  // an integer 1, then "e"
+        std::istringstream ints(text);
+        EXPECT_EQ(NO_INT, QuorvaConsole::read_int(ints)) << text;
+        EXPECT_EQ(text, rest(ints));
+    }
+    ConsoleSession session;
+    session.run("add 100C 20mar30\nadd 90P 20mar30");
+    session.expect_refusals({
+        {"set date 20 mar -", "Unexpected tokens found"},
+        {"add 100C 20 mar +", "Unexpected tokens found"},
+        {"calibrate 1.7 -", "Unexpected tokens found"},
+        {"calibrate 1.7 1e", "Unexpected tokens found"},
+        {"set time 9:+", "Unexpected tokens found"},
+    });
 }
 
 TEST(Readers, AFailedReadNeverBlocksTheNextReader) {
