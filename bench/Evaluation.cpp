@@ -8,6 +8,7 @@ const std::vector<Evaluation>& evaluations() {
     static const std::vector<Evaluation> all = {
         {"pricer", &Pricer::price, &Pricer::delta, &Pricer::gamma, &Pricer::theta, &Pricer::vega,
          &Pricer::rho, &Pricer::implvol},
+        {"induction", &Pricer::price_by_induction},
     };
     return all;
 }

@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace quorva {
@@ -32,6 +31,12 @@ const double NOT_FOUND = std::numeric_limits<double>::max();
 // a strike at the level falls on the same side of it as in the induction.
 const long ANCHOR_SPACING = 32;
 
+// When the leaves' log-levels spread less than this (one standard deviation),
+// payoffs are small differences of nearly equal levels and a leaf's last bit
+// shows in the price: there every leaf is computed exactly, as the induction
+// computes it.
+const double NARROW_SPREAD = 0.02;
+
 // Weights below this, relative to the most likely leaf's, are left out rather
 // than carried into underflow.
 const double NEGLIGIBLE_WEIGHT = std::numeric_limits<double>::min();
@@ -46,69 +51,64 @@ struct LeafSums {
     double value = 0;
     /// Of weight * |payoff|.
     double magnitude = 0;
-};
 
-/// One direction of the walk outward from the most likely leaf: leaves first,
-/// first + step, ... up to last.
-struct Walk {
-    long first;
-    long last;
-    long step;
-    /// Of leaf first.
-    double weight;
-    /// odds * coefficient_ratios[i]: the weight ratio of leaf i + step to leaf
-    /// i, which falls along the walk.
-    double odds;
-    const double* coefficient_ratios;
-    /// leaf(i + step) / leaf(i) - 1, which keeps the ratio's rounding error
-    /// relative to its distance from 1.
-    double level_growth;
-    /// |payoff| at leaf last.
-    double end_payoff;
-    /// Leaves middle + k * anchor_spacing are computed exactly.
-    long middle;
-    long anchor_spacing;
-};
-
-// Payoffs are monotone in the level, so between a leaf and the end of the walk
-// |payoff| stays below the larger of the two; the weights after a leaf sum to
-// less than its successor's over 1 - its ratio, as the ratios fall. Leaves
-// whose payoffs cannot matter still count in the weights, until those cannot.
-void walk(const BinomialTreePricer::Geometry& g, const Instrument& instrument, const Walk& w,
-          LeafSums& sums) {
-    double weight = w.weight;
-    double level = g.leaf(static_cast<unsigned>(w.first));
-    long to_anchor = ((w.middle - w.first) * w.step % w.anchor_spacing + w.anchor_spacing) %
-                     w.anchor_spacing;
-    if (to_anchor == 0) to_anchor = w.anchor_spacing;
-    long i = w.first;
-    for (;; i += w.step) {
-        const double payoff = instrument.payoff(level);
-        sums.weight += weight;
-        sums.value += weight * payoff;
-        sums.magnitude += weight * std::fabs(payoff);
-        if (i == w.last) return;
-        const double ratio = w.odds * w.coefficient_ratios[i];
-        weight *= ratio;
-        if (weight < NEGLIGIBLE_WEIGHT) return;
-        if (ratio < 1 && weight * std::max(std::fabs(payoff), w.end_payoff) <=
-                             TAIL_SHARE * (1 - ratio) * sums.magnitude)
-            break;
-        if (--to_anchor == 0) {
-            to_anchor = w.anchor_spacing;
-            level = g.leaf(static_cast<unsigned>(i + w.step));
-        } else {
-            level += level * w.level_growth;
-        }
+    void add(double w, double payoff) {
+        weight += w;
+        value += w * payoff;
+        magnitude += w * std::fabs(payoff);
     }
-    for (i += w.step;; i += w.step) {
-        sums.weight += weight;
-        if (i == w.last) return;
-        const double ratio = w.odds * w.coefficient_ratios[i];
+};
+
+// Adds leaves mode + step, mode + 2 step, ... up to the end of the tree, the
+// weight ratio of leaf i + step to leaf i being odds * coefficient_ratios[i],
+// which falls along the walk. Leaves middle + k * anchor_spacing, middle the
+// middle leaf, are computed exactly, the others from their predecessor.
+//
+// Payoffs are monotone in the level, so between a leaf and the end of the tree
+// |payoff| stays below the larger of the two; as the ratios fall, the weights
+// after a leaf sum to less than its own over 1 - r, r the ratio into it. Leaves
+// whose payoffs cannot matter still count in the weights, until those cannot.
+void add_leaves(const BinomialTreePricer::Geometry& g, const Instrument& instrument, long mode,
+                long step, double odds, const double* coefficient_ratios, long anchor_spacing,
+                LeafSums& sums) {
+    const long last = step > 0 ? g.steps : 0;
+    if (mode == last) return;
+    const double end_payoff = std::fabs(instrument.payoff(g.leaf(static_cast<unsigned>(last))));
+    // As leaf(i + step) / leaf(i) - 1, the ratio's rounding error stays
+    // relative to its distance from 1.
+    const double growth = std::expm1(-2.0 * static_cast<double>(step) * g.log_step);
+    const long middle = g.steps / 2;
+    long to_anchor = ((middle - mode) * step % anchor_spacing + anchor_spacing) % anchor_spacing;
+    if (to_anchor == 0) to_anchor = anchor_spacing;
+
+    long i = mode;
+    double weight = 1;
+    double level = g.leaf(static_cast<unsigned>(mode));
+    for (;;) {
+        const double ratio = odds * coefficient_ratios[i];
         weight *= ratio;
-        if (weight < NEGLIGIBLE_WEIGHT ||
-            (ratio < 1 && weight <= TAIL_SHARE * (1 - ratio) * sums.weight))
-            return;
+        i += step;
+        if (weight < NEGLIGIBLE_WEIGHT) return;
+        if (--to_anchor == 0) {
+            to_anchor = anchor_spacing;
+            level = g.leaf(static_cast<unsigned>(i));
+        } else {
+            level += level * growth;
+        }
+        const double payoff = instrument.payoff(level);
+        sums.add(weight, payoff);
+        if (i == last) return;
+        const double bound = std::max(std::fabs(payoff), end_payoff);
+        if (ratio < 1 && weight * bound <= TAIL_SHARE * (1 - ratio) * sums.magnitude) break;
+    }
+    for (;;) {
+        const double ratio = odds * coefficient_ratios[i];
+        weight *= ratio;
+        i += step;
+        if (weight < NEGLIGIBLE_WEIGHT) return;
+        sums.weight += weight;
+        if (i == last) return;
+        if (ratio < 1 && weight <= TAIL_SHARE * (1 - ratio) * sums.weight) return;
     }
 }
 
@@ -166,9 +166,12 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
 double BinomialTreePricer::price(const Market& market, const Instrument& instrument) {
     const Geometry g = geometry(market, instrument);
     if (g.degenerate) return g.flat_discount * instrument.payoff(g.flat_level);
-    // Outside (0, 1) the weights change sign or explode; only the induction
-    // reproduces what the tree does there.
-    if (g.p > 0 && g.p < 1) return leaf_sum(g, instrument);
+    // Outside 0 < p < 1 the leaf weights change sign or explode, and with a
+    // per-step factor of 0 or infinity they cannot be formed; only the
+    // induction reproduces what the tree does there.
+    if (g.p > 0 && g.p < 1 && std::isnormal(g.discount * g.p) &&
+        std::isnormal(g.discount * (1 - g.p)))
+        return leaf_sum(g, instrument);
     return induction(g, instrument);
 }
 
@@ -200,28 +203,16 @@ double BinomialTreePricer::leaf_sum(const Geometry& g, const Instrument& instrum
     const long n = g.steps;
     const double high = g.discount * g.p;
     const double low = g.discount * (1 - g.p);
-    const double lower_odds = low / high;
-    const double higher_odds = high / low;
     const long mode = std::min(n, static_cast<long>(static_cast<double>(n + 1) * (1 - g.p)));
-    const long spacing = std::getenv("SPACING") ? std::atol(std::getenv("SPACING")) : ANCHOR_SPACING;
+    const double spread = std::fabs(g.log_step) * std::sqrt(static_cast<double>(n));
+    const long anchor_spacing = spread < NARROW_SPREAD ? 1 : ANCHOR_SPACING;
 
     LeafSums sums;
-    const Walk lower = {mode,        n,
-                        1,           1,
-                        lower_odds,  lower_coefficients_.data(),
-                        std::expm1(-2 * g.log_step), std::fabs(instrument.payoff(g.leaf(g.steps))), n / 2, spacing};
-    walk(g, instrument, lower, sums);
-    if (mode > 0) {
-        const Walk higher = {mode - 1,
-                             0,
-                             -1,
-                             higher_odds * higher_coefficients_[mode],
-                             higher_odds,
-                             higher_coefficients_.data(),
-                             std::expm1(2 * g.log_step),
-                             std::fabs(instrument.payoff(g.leaf(0))), n / 2, spacing};
-        walk(g, instrument, higher, sums);
-    }
+    sums.add(1, instrument.payoff(g.leaf(static_cast<unsigned>(mode))));
+    add_leaves(g, instrument, mode, 1, low / high, lower_coefficients_.data(), anchor_spacing,
+               sums);
+    add_leaves(g, instrument, mode, -1, high / low, higher_coefficients_.data(), anchor_spacing,
+               sums);
     return std::pow(high + low, g.steps) * (sums.value / sums.weight);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The pricing engine: values a European instrument on a recombining binomial
 // tree of the index level, and builds its greeks from prices of shifted
-// markets. The tree is summed over its leaves in time linear in the steps;
-// backward induction over every node stays as the reference. Workspaces,
+// markets. The tree is summed over its leaves in time at most linear in the
+// steps; backward induction over every node stays as the reference. Workspaces,
 // allocated once, serve every operation, so a pricer prices one instrument
 // at a time.
 
@@ -52,6 +52,8 @@ public:
 
     /// In index points per unit of the instrument. Never throws on its own
     /// account beyond geometry()'s check: odd inputs give odd numbers (NaN, inf).
+    /// Sums the leaves when 0 < p < 1, which needs a payoff monotone in the
+    /// level (it bounds the leaves left out), and runs the induction otherwise.
     double price(const Market& market, const Instrument& instrument);
     /// The same tree's value by backward induction over all its nodes, in
     /// time quadratic in the steps; price agrees with it to rounding.
@@ -78,7 +80,7 @@ public:
 private:
     double induction(const Geometry& g, const Instrument& instrument);
     /// The discounted leaves weighted by their binomial probabilities; needs
-    /// 0 < p < 1.
+    /// 0 < p < 1 and per-step factors that are neither 0 nor infinite.
     double leaf_sum(const Geometry& g, const Instrument& instrument) const;
 
     /// One entry per leaf: steps + 1.
