@@ -60,7 +60,7 @@ void register_pricer_benchmarks() {
             ->Arg(100)
             ->Arg(1000)
             ->Arg(10000)
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMicrosecond);
         const std::pair<const char*, Evaluation::Metric> greeks[] = {
             {"delta", evaluation.delta}, {"gamma", evaluation.gamma}, {"theta", evaluation.theta},
             {"vega", evaluation.vega},   {"rho", evaluation.rho},
@@ -70,13 +70,13 @@ void register_pricer_benchmarks() {
             benchmark::RegisterBenchmark((greek.first + suffix).c_str(), time_metric, greek.second)
                 ->ArgName("steps")
                 ->Arg(1000)
-                ->Unit(benchmark::kMillisecond);
+                ->Unit(benchmark::kMicrosecond);
         }
         if (!evaluation.implvol) continue;
         benchmark::RegisterBenchmark(("implvol" + suffix).c_str(), time_implvol, evaluation)
             ->ArgName("steps")
             ->Arg(1000)
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMicrosecond);
     }
 }
 
