@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to an in-process console as command lines: every
 // input must end in output and "Error: " lines, never in a crash, a
-// sanitizer report, an escaping exception or a hang.
+// sanitizer report, an escaping exception or a hang; and every line that
+// fails must leave the market and the portfolio exactly as they were.
 
 #include "app/Interrupt.h"
 #include "app/QuorvaConsole.h"
@@ -11,9 +12,12 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -68,19 +72,42 @@ void arm_deadline(bool on) {
 }
 
 /// The input cut into at most MAX_LINES lines of at most MAX_LINE_BYTES each.
-std::string command_lines(const std::uint8_t* data, std::size_t size) {
+std::vector<std::string> command_lines(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
-    std::string lines;
-    std::size_t count = 0;
-    for (std::size_t start = 0; start < bytes.size() && count < MAX_LINES; ++count) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < bytes.size() && lines.size() < MAX_LINES;) {
         std::size_t end = bytes.find('\n', start);
         if (end == std::string::npos) end = bytes.size();
-        lines.append(bytes, start, std::min(end - start, MAX_LINE_BYTES));
-        lines += '\n';
+        lines.push_back(bytes.substr(start, std::min(end - start, MAX_LINE_BYTES)));
         start = end + 1;
     }
     return lines;
 }
+
+/// Everything a command may change, compared bit for bit.
+struct State {
+    std::vector<double> numbers;
+    const void* schedule;
+    quorva::Time time;
+    std::vector<const void*> instruments;
+
+    explicit State(const quorva::QuorvaConsole& console)
+        : schedule(&*console.market().trading_schedule()), time(console.market().time()) {
+        const quorva::Market& market = console.market();
+        numbers = {market.level(), market.volatility(), market.rate(), market.div_yield(),
+                   market.smile().strike(), market.smile().skew(), market.smile().convexity()};
+        for (const auto& position : console.portfolio()) {
+            numbers.push_back(position.first);
+            instruments.push_back(&*position.second);
+        }
+    }
+
+    bool operator==(const State& other) const {
+        return numbers.size() == other.numbers.size() &&
+               std::memcmp(numbers.data(), other.numbers.data(), numbers.size() * sizeof(double)) == 0 &&
+               schedule == other.schedule && time == other.time && instruments == other.instruments;
+    }
+};
 
 }  // namespace
 
@@ -92,13 +119,24 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const bool installed = (install_deadline(), true);
-    (void)installed;
-    std::istringstream in(command_lines(data, size));
+    static bool installed = false;
+    if (!installed) install_deadline();
+    installed = true;
+    std::istringstream in;
     std::ostringstream out;
     quorva::QuorvaConsole console(in, out, TREE_STEPS);
     arm_deadline(true);
-    console.go();
+    for (const std::string& line : command_lines(data, size)) {
+        const State before(console);
+        in.clear();
+        in.str(line + "\n");
+        out.str("");
+        console.go();
+        if (out.str().find("Error: ") != std::string::npos && !(State(console) == before)) {
+            std::fprintf(stderr, "a failing command changed the market or the portfolio: %s\n", line.c_str());
+            std::abort();
+        }
+    }
     arm_deadline(false);
     quorva::Interrupt::clear();
     return 0;
