@@ -10,13 +10,13 @@ namespace {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void on_interrupt(int) { interrupted = 1; }
+extern "C" void quorva_interrupt_handler(int) { interrupted = 1; }
 
 }  // namespace
 
 void Interrupt::install() {
     struct sigaction action {};
-    action.sa_handler = on_interrupt;
+    action.sa_handler = quorva_interrupt_handler;
     sigemptyset(&action.sa_mask);
     // No SA_RESTART: a blocked read at the prompt returns, so the line editor
     // can abandon the line being typed.
