@@ -1,63 +1,24 @@
 // Runs the real program with piped input, as a user's script would.
 
 #include "HelpText.h"
+#include "RunBinary.h"
 #include "tests/model/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
-#include <vector>
 #include <string>
-#include <sys/wait.h>
+#include <vector>
 
 namespace {
-
-struct Outcome {
-    std::string out;
-    int exit_code;
-};
-
-/// Runs the binary with `input` on standard input; standard error is kept
-/// apart so that a test sees whether anything went there.
-Outcome run_binary(const std::string& input, std::string* err = nullptr) {
-    char in_name[] = "/tmp/quorva-e2e-in-XXXXXX";
-    char err_name[] = "/tmp/quorva-e2e-err-XXXXXX";
-    const int in_fd = mkstemp(in_name);
-    const int err_fd = mkstemp(err_name);
-    EXPECT_TRUE(in_fd >= 0 && err_fd >= 0);
-    EXPECT_EQ(static_cast<ssize_t>(input.size()), write(in_fd, input.data(), input.size()));
-    close(in_fd);
-    close(err_fd);
-    const std::string command = std::string("env -u DISPLAY -u WAYLAND_DISPLAY ") + QUORVA_BINARY + " < " +
-                                in_name + " 2> " + err_name;
-    FILE* pipe = popen(command.c_str(), "r");
-    EXPECT_NE(nullptr, pipe);
-    Outcome run{"", -1};
-    char buffer[4096];
-    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-    const int status = pclose(pipe);
-    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream err_file(err_name);
-    std::string err_text((std::istreambuf_iterator<char>(err_file)), std::istreambuf_iterator<char>());
-    if (err) *err = err_text;
-    std::remove(in_name);
-    std::remove(err_name);
-    return run;
-}
 
 /// Everything after the instructions line.
 std::string after_instructions(const std::string& out) { return out.substr(out.find('\n') + 1); }
 
 TEST(EndToEnd, PromptHelpErrorsAndExit) {
-    std::string err;
-    const Outcome run = run_binary("help\n\n   \nMARKET\nexit now\nmarket\n", &err);
+    const Outcome run = run_binary("help\n\n   \nMARKET\nexit now\nmarket\n");
     EXPECT_EQ(0, run.exit_code);
-    EXPECT_EQ("", err);
+    EXPECT_EQ("", run.err);
     EXPECT_NE(std::string::npos, run.out.substr(0, run.out.find('\n')).find("README.md"));
     const std::string rest = after_instructions(run.out);
     const std::string help_first = "> Commands (README.md explains each with examples):\n";
