@@ -5,6 +5,7 @@
 #include "app/QuorvaConsole.h"
 
 #include <string>
+#include <vector>
 
 namespace quorva {
 
@@ -12,6 +13,8 @@ class QuorvaConsole::LazyMetric {
 public:
     enum Metric { NONE = 0, PRICE, DELTA, GAMMA, THETA, VEGA, RHO };
 
+    /// The six metric words in lower case, PRICE first, in the order of Metric.
+    static const std::vector<std::string>& names();
     /// The metric named by a whole word in any letter case; NONE otherwise.
     static Metric parse_metric(std::string name);
 

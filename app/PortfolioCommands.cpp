@@ -14,16 +14,15 @@
 
 namespace quorva {
 
-namespace {
-
-const char* const METRIC_NAMES[] = {"price", "delta", "gamma", "theta", "vega", "rho"};
-
-}  // namespace
+const std::vector<std::string>& QuorvaConsole::LazyMetric::names() {
+    static const std::vector<std::string> words = {"price", "delta", "gamma", "theta", "vega", "rho"};
+    return words;
+}
 
 QuorvaConsole::LazyMetric::Metric QuorvaConsole::LazyMetric::parse_metric(std::string name) {
     boost::algorithm::to_lower(name);
-    for (int m = 0; m < 6; ++m) {
-        if (name == METRIC_NAMES[m]) return static_cast<Metric>(m + 1);
+    for (std::size_t m = 0; m < names().size(); ++m) {
+        if (name == names()[m]) return static_cast<Metric>(m + 1);
     }
     return NONE;
 }

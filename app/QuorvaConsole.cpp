@@ -26,8 +26,9 @@ using Words = std::vector<std::string>;
 const char* const INSTRUCTIONS =
     "Type help for the list of commands; README.md has the full guide and examples\n";
 
-const Words METRICS = {"price", "delta", "gamma", "theta", "vega", "rho"};
 const Words LOOP_PARAMETERS = {"level", "vol", "rate", "divyld"};
+
+const Words& metrics() { return QuorvaConsole::LazyMetric::names(); }
 
 Words no_arguments(const Words&) { return {}; }
 
@@ -43,7 +44,7 @@ Words set_arguments(const Words& typed) {
 /// "PARAM FROM to TO [step STEP] : METRIC", with ":" typed as a word of its own.
 Words loop_arguments(const Words& typed) {
     for (const std::string& word : typed) {
-        if (word == ":") return typed.back() == ":" ? METRICS : Words();
+        if (word == ":") return typed.back() == ":" ? metrics() : Words();
     }
     if (typed.empty()) return LOOP_PARAMETERS;
     if (typed.size() == 2) return {"to"};
@@ -51,7 +52,7 @@ Words loop_arguments(const Words& typed) {
     return {};
 }
 
-Words list_arguments(const Words& typed) { return typed.empty() ? METRICS : Words(); }
+Words list_arguments(const Words& typed) { return typed.empty() ? metrics() : Words(); }
 
 }  // namespace
 
@@ -129,20 +130,28 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "help [COMMAND]\n"
          "  Lists the commands, or shows the forms of one.\n"
          "  Examples: help    help for\n",
-         [](const Words& typed) {
-             Words words;
-             if (!typed.empty()) return words;
-             for (const Command& command : commands()) {
-                 if (!command.word.empty()) words.push_back(command.word);
-             }
-             return words;
-         }},
+         [](const Words& typed) { return typed.empty() ? command_words() : Words(); }},
         {"exit", "Exit", [](C& c, const std::string&, std::istream& in) { c.do_exit(in); },
          "exit\n"
          "  Ends the run (so does the end of the input, or Ctrl-D on an empty line).\n",
          no_arguments},
     };
     return table;
+}
+
+const QuorvaConsole::Command* QuorvaConsole::find_command(const std::string& word) {
+    for (const Command& command : commands()) {
+        if (command.word.empty() ? is_metric_name(word) : word == command.word) return &command;
+    }
+    return nullptr;
+}
+
+std::vector<std::string> QuorvaConsole::command_words() {
+    Words words;
+    for (const Command& command : commands()) {
+        if (!command.word.empty()) words.push_back(command.word);
+    }
+    return words;
 }
 
 QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps)
@@ -188,13 +197,9 @@ std::string QuorvaConsole::get_command_line() {
 void QuorvaConsole::dispatch(const std::string& line) {
     std::istringstream stream(line);
     const std::string word = read_string(stream, "-+[");
-    for (const Command& command : commands()) {
-        if (command.word.empty() ? is_metric_name(word) : word == command.word) {
-            command.run(*this, word, stream);
-            return;
-        }
-    }
-    throw_error("Unknown command - '" + word + "'");
+    const Command* command = find_command(word);
+    if (command == nullptr) throw_error("Unknown command - '" + word + "'");
+    command->run(*this, word, stream);
 }
 
 void QuorvaConsole::throw_error(const std::string& message) {
@@ -218,14 +223,9 @@ void QuorvaConsole::do_help() {
 }
 
 void QuorvaConsole::do_help_command(std::istream& in) {
-    const std::string word = read_string(in, "");
-    for (const Command& command : commands()) {
-        if (!word.empty() && (command.word.empty() ? is_metric_name(word) : word == command.word)) {
-            out_ << command.usage << "\n";
-            return;
-        }
-    }
-    do_help();
+    const Command* command = find_command(read_string(in, ""));
+    if (command == nullptr) return do_help();
+    out_ << command->usage << "\n";
 }
 
 std::vector<std::string> QuorvaConsole::completions(const std::string& before, const std::string& prefix) {
@@ -242,17 +242,10 @@ std::vector<std::string> QuorvaConsole::completions(const std::string& before, c
     }
     Words candidates;
     if (typed.empty()) {
-        for (const Command& command : commands()) {
-            if (!command.word.empty()) candidates.push_back(command.word);
-        }
-        candidates.insert(candidates.end(), METRICS.begin(), METRICS.end());
-    } else {
-        for (const Command& command : commands()) {
-            if (command.word.empty() ? is_metric_name(typed[0]) : typed[0] == command.word) {
-                candidates = command.arguments(Words(typed.begin() + 1, typed.end()));
-                break;
-            }
-        }
+        candidates = command_words();
+        candidates.insert(candidates.end(), metrics().begin(), metrics().end());
+    } else if (const Command* command = find_command(typed[0])) {
+        candidates = command->arguments(Words(typed.begin() + 1, typed.end()));
     }
     Words matches;
     for (const std::string& candidate : candidates) {

@@ -88,6 +88,10 @@ public:
 private:
     struct Command;
     static const std::vector<Command>& commands();
+    /// The row for a command word (any metric name for the metric row), or null.
+    static const Command* find_command(const std::string& word);
+    /// The words that start a command line.
+    static std::vector<std::string> command_words();
     /// Runs one command line through the command table.
     void dispatch(const std::string& line);
     void do_exit(std::istream& in);

@@ -63,12 +63,12 @@ void install_deadline() {
 /// Arms the budget for one input (it then fires again and again until
 /// disarmed), or disarms it.
 void arm_deadline(bool on) {
-    itimerspec spec{};
+    itimerspec budget{};
     if (on) {
-        spec.it_value.tv_sec = BUDGET_SECONDS;
-        spec.it_interval.tv_nsec = REPEAT_NANOSECONDS;
+        budget.it_value.tv_sec = BUDGET_SECONDS;
+        budget.it_interval.tv_nsec = REPEAT_NANOSECONDS;
     }
-    timer_settime(deadline, 0, &spec, nullptr);
+    timer_settime(deadline, 0, &budget, nullptr);
 }
 
 /// The input cut into at most MAX_LINES lines of at most MAX_LINE_BYTES each.
