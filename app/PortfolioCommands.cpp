@@ -11,6 +11,7 @@
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <vector>
 
 namespace quorva {
 
@@ -123,19 +124,25 @@ void QuorvaConsole::do_list(std::istream& in) {
     const LazyMetric::Metric metric = LazyMetric::parse_metric(word);
     if (!word.empty() && metric == LazyMetric::NONE) throw_error("Invalid metric");
     check_end(in);
-    int number = 1;
-    for (const Position& position : portfolio_) {
-        out_ << number++ << ".\t";
-        print_signed(position.first);
-        out_ << "\t";
-        position.second->print(out_);
-        out_ << "\t";
-        if (metric != LazyMetric::NONE) {
-            print_signed(LazyMetric(pricer_, market_, position, metric).eval());
+    // Every value first, so that a pricing failure prints no part of the table.
+    std::vector<double> values;
+    double total = 0;
+    if (metric != LazyMetric::NONE) {
+        for (const Position& position : portfolio_) {
+            values.push_back(LazyMetric(pricer_, market_, position, metric).eval());
+            total = values.back() + total;
         }
+    }
+    for (std::size_t i = 0; i < portfolio_.size(); ++i) {
+        out_ << i + 1 << ".\t";
+        print_signed(portfolio_[i].first);
+        out_ << "\t";
+        portfolio_[i].second->print(out_);
+        out_ << "\t";
+        if (metric != LazyMetric::NONE) print_signed(values[i]);
         out_ << "\n";
     }
-    if (metric != LazyMetric::NONE) print_signed(LazyMetric(pricer_, market_, portfolio_, metric).eval());
+    if (metric != LazyMetric::NONE) print_signed(total);
     if (!portfolio_.empty()) out_ << "\n\n";
 }
 

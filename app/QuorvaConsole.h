@@ -33,7 +33,7 @@ public:
 
     /// Reads commands from `in` and writes everything to `out`; `steps` is the
     /// tree size of every price.
-    QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps = 1000);
+    QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps = 1001);
     ~QuorvaConsole();
 
     /// Reads command lines through `reader` instead of the input stream.

@@ -23,7 +23,7 @@ struct Session {
     QuorvaConsole::Portfolio portfolio;
 };
 
-/// Runs `script` through a console of 1000 steps, its output discarded.
+/// Runs `script` through a console of 1001 steps, its output discarded.
 Session session_after(const std::string& script);
 
 }  // namespace bench

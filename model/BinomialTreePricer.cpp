@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <sstream>
 
 namespace quorva {
 
@@ -24,11 +25,19 @@ const unsigned IMPLVOL_ITERATIONS = 100;
 const double IMPLVOL_TOLERANCE = 0.0001;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
+const double LARGEST = std::numeric_limits<double>::max();
+const double SMALLEST = std::numeric_limits<double>::min();
+const double UNBOUNDED = std::numeric_limits<double>::infinity();
+
+// Where no tree can hold the spread, the share of the weight that the limit
+// puts far out: small enough that a payoff's value at 0 stays exact to
+// rounding, large enough to keep the far level finite.
+const double FAR_WEIGHT = 0x1p-60;
 
 // A walked leaf drifts from the exact level by about one rounding per step;
-// every ANCHOR_SPACING-th leaf is computed exactly again. The middle leaf (the
-// market level itself when the steps are even) is always one of them, so that
-// a strike at the level falls on the same side of it as in the induction.
+// every ANCHOR_SPACING-th leaf is computed exactly again. The middle leaf, next
+// to the strike, is always one of them, so that a strike on a leaf falls on
+// the same side of it as in the induction.
 const long ANCHOR_SPACING = 32;
 
 // When the leaves' log-levels spread less than this (one standard deviation),
@@ -44,6 +53,27 @@ const double NEGLIGIBLE_WEIGHT = std::numeric_limits<double>::min();
 // A walk stops where what its remaining leaves could add is below this share
 // of the sum of weight * |payoff| so far: far below the rounding of the sums.
 const double TAIL_SHARE = 1e-18;
+
+/// A probability and its complement, each to full relative precision.
+struct Probabilities {
+    double p;
+    double q;
+};
+
+/// The Peizer-Pratt inversion (method 2) of the normal distribution at z for
+/// a tree of n steps: h(z) = 1/2 + sign(z) / 2 * sqrt(1 - exp(-a^2 (n + 1/6))),
+/// a = z / (n + 1/3 + 0.1 / (n + 1)). The smaller of h and 1 - h is formed as
+/// (1 - s) / 2 = e / (2 (1 + s)), so that it keeps its digits near 0.
+Probabilities peizer_pratt(double z, unsigned steps) {
+    const double n = steps;
+    const double a = z / (n + 1.0 / 3 + 0.1 / (n + 1));
+    const double x = a * a * (n + 1.0 / 6);
+    const double s = std::sqrt(-std::expm1(-x));
+    const double small = std::exp(-x) / (2 * (1 + s));
+    const double large = 0.5 + s / 2;
+    if (std::isnan(z)) return Probabilities{z, z};
+    return z < 0 ? Probabilities{small, large} : Probabilities{large, small};
+}
 
 /// Running sums over walked leaves; weights relative to the most likely leaf's.
 struct LeafSums {
@@ -76,7 +106,9 @@ void add_leaves(const BinomialTreePricer::Geometry& g, const Instrument& instrum
     const double end_payoff = std::fabs(instrument.payoff(g.leaf(static_cast<unsigned>(last))));
     // As leaf(i + step) / leaf(i) - 1, the ratio's rounding error stays
     // relative to its distance from 1.
-    const double growth = std::expm1(-2.0 * static_cast<double>(step) * g.log_step);
+    const double growth = std::expm1(static_cast<double>(step) * (g.log_down - g.log_up));
+    // Leaves too far apart for one to be grown from the next are all exact.
+    if (!std::isfinite(growth)) anchor_spacing = 1;
     const long middle = g.steps / 2;
     long to_anchor = ((middle - mode) * step % anchor_spacing + anchor_spacing) % anchor_spacing;
     if (to_anchor == 0) to_anchor = anchor_spacing;
@@ -93,7 +125,7 @@ void add_leaves(const BinomialTreePricer::Geometry& g, const Instrument& instrum
             to_anchor = anchor_spacing;
             level = g.leaf(static_cast<unsigned>(i));
         } else {
-            level += level * growth;
+            level = std::min(level + level * growth, LARGEST);
         }
         const double payoff = instrument.payoff(level);
         sums.add(weight, payoff);
@@ -114,12 +146,22 @@ void add_leaves(const BinomialTreePricer::Geometry& g, const Instrument& instrum
 
 }  // namespace
 
+double BinomialTreePricer::Limit::value(const Instrument& instrument) const {
+    double sum = 0;
+    for (int k = 0; k < 2; ++k) {
+        if (weight[k] != 0) sum += weight[k] * instrument.payoff(level[k]);
+    }
+    return discount * sum;
+}
+
 double BinomialTreePricer::Geometry::leaf(unsigned i) const {
-    return level * std::exp((static_cast<double>(steps) - 2.0 * i) * log_step);
+    const double x = (static_cast<double>(steps) - i) * log_up + i * log_down;
+    return std::min(level * std::exp(x), LARGEST);
 }
 
 BinomialTreePricer::BinomialTreePricer(unsigned steps) {
     if (steps == 0) throw QuorvaException("Binomial tree needs at least one step");
+    if (steps % 2 == 0) ++steps;
     nodes_.assign(static_cast<std::size_t>(steps) + 1, 0.0);
     lower_coefficients_.assign(nodes_.size(), 0.0);
     higher_coefficients_.assign(nodes_.size(), 0.0);
@@ -137,40 +179,70 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
     Geometry g;
     g.steps = steps();
     g.level = market.level();
-    const double sigma = market.volatility() + market.smile().eval(instrument.strike(), g.level);
+    const double strike = instrument.strike();
+    const double sigma = market.volatility() + market.smile().eval(strike, g.level);
+    if (sigma < 0) {
+        std::ostringstream message;
+        message << "Negative volatility at strike " << strike;
+        throw QuorvaException(message.str());
+    }
     const double r = market.rate();
-    const double q = market.div_yield();
+    const double b = r - market.div_yield();
     g.tau = schedule->year_frac(market.time(), instrument.expiry());
+    g.log_up = g.log_down = g.p = g.q = g.discount = 0;
+    g.degenerate = true;
 
-    // An expired instrument runs the tree backwards over |tau| at the rate alone.
-    const bool alive = g.tau > 0;
-    const double s = alive ? 1 : -1;
-    const double carry = alive ? r - q : r;
-    const double dt = g.tau * s / g.steps;
-    const double root_dt = std::sqrt(dt);
+    // At or after expiry the instrument is worth its payoff at the level.
+    g.limit = Limit{1, {g.level, 0}, {1, 0}};
+    if (!(g.tau > 0)) return g;
+    // Without volatility (or without an index) the level grows to its forward
+    // for certain.
+    const double forward = g.level * std::exp(b * g.tau);
+    g.limit = Limit{std::exp(-r * g.tau), {forward, 0}, {1, 0}};
+    if (sigma == 0 || !(g.level > 0)) return g;
 
-    g.log_step = root_dt * sigma;
-    g.up = std::exp(root_dt * (s * sigma));
-    g.down = std::exp(root_dt * (-s * sigma));
-    g.degenerate = dt == 0 || g.up == g.down;
-    g.p = g.degenerate ? std::numeric_limits<double>::quiet_NaN()
-                       : (std::exp(carry * dt * s) - g.down) / (g.up - g.down);
-    g.discount = alive ? std::exp(-r * dt) : std::exp(-carry * dt * s);
+    // d1 and d2 of the closed form, without squaring sigma.
+    const double spread = sigma * std::sqrt(g.tau);
+    const double moneyness = strike > 0 ? std::log(g.level / strike) : UNBOUNDED;
+    const double centre = (moneyness + b * g.tau) / spread;
+    const double d1 = centre + spread / 2;
+    const double d2 = centre - spread / 2;
+    const Probabilities share = peizer_pratt(d1, g.steps);
+    const Probabilities risk = peizer_pratt(d2, g.steps);
+    if (!(std::min(std::min(share.p, share.q), std::min(risk.p, risk.q)) >= SMALLEST)) {
+        if (std::isnan(d1)) {
+            g.limit.discount = std::numeric_limits<double>::quiet_NaN();
+        } else if (d1 > 0 && d2 < 0) {
+            // A spread too wide for any tree: almost all the weight at 0, and
+            // the little left far enough out to keep the forward.
+            const double high = std::min(forward / FAR_WEIGHT, LARGEST);
+            const double w = forward / high;
+            g.limit.level[0] = 0;
+            g.limit.weight[0] = 1 - w;
+            g.limit.level[1] = high;
+            g.limit.weight[1] = w;
+        }
+        // Otherwise the whole distribution lies on one side of the strike,
+        // where every payoff is linear: its value is that at the forward.
+        return g;
+    }
 
-    // Without volatility the index grows to its forward for certain.
-    g.flat_level = alive ? g.level * std::exp((r - q) * g.tau) : g.level;
-    g.flat_discount = std::exp(-r * s * g.tau);
+    const double dt = g.tau / g.steps;
+    g.p = risk.p;
+    g.q = risk.q;
+    g.log_up = b * dt + std::log(share.p / risk.p);
+    g.log_down = b * dt + std::log(share.q / risk.q);
+    g.discount = std::exp(-r * dt);
+    g.degenerate = false;
     return g;
 }
 
 double BinomialTreePricer::price(const Market& market, const Instrument& instrument) {
     const Geometry g = geometry(market, instrument);
-    if (g.degenerate) return g.flat_discount * instrument.payoff(g.flat_level);
-    // Outside 0 < p < 1 the leaf weights change sign or explode, and with a
-    // per-step factor of 0 or infinity they cannot be formed; only the
-    // induction reproduces what the tree does there.
-    if (g.p > 0 && g.p < 1 && std::isnormal(g.discount * g.p) &&
-        std::isnormal(g.discount * (1 - g.p)))
+    if (g.degenerate) return g.limit.value(instrument);
+    // With a per-step factor of 0 or infinity the leaf weights cannot be
+    // formed; only the induction reproduces what the tree does there.
+    if (std::isnormal(g.discount * g.p) && std::isnormal(g.discount * g.q))
         return leaf_sum(g, instrument);
     return induction(g, instrument);
 }
@@ -178,7 +250,7 @@ double BinomialTreePricer::price(const Market& market, const Instrument& instrum
 double BinomialTreePricer::price_by_induction(const Market& market,
                                               const Instrument& instrument) {
     const Geometry g = geometry(market, instrument);
-    if (g.degenerate) return g.flat_discount * instrument.payoff(g.flat_level);
+    if (g.degenerate) return g.limit.value(instrument);
     return induction(g, instrument);
 }
 
@@ -187,7 +259,7 @@ double BinomialTreePricer::induction(const Geometry& g, const Instrument& instru
     for (unsigned i = 0; i <= n; ++i) nodes_[i] = instrument.payoff(g.leaf(i));
 
     const double high = g.discount * g.p;
-    const double low = g.discount * (1 - g.p);
+    const double low = g.discount * g.q;
     for (unsigned width = n; width > 0; --width) {
         for (unsigned j = 0; j < width; ++j) nodes_[j] = high * nodes_[j] + low * nodes_[j + 1];
     }
@@ -202,9 +274,9 @@ double BinomialTreePricer::induction(const Geometry& g, const Instrument& instru
 double BinomialTreePricer::leaf_sum(const Geometry& g, const Instrument& instrument) const {
     const long n = g.steps;
     const double high = g.discount * g.p;
-    const double low = g.discount * (1 - g.p);
-    const long mode = std::min(n, static_cast<long>(static_cast<double>(n + 1) * (1 - g.p)));
-    const double spread = std::fabs(g.log_step) * std::sqrt(static_cast<double>(n));
+    const double low = g.discount * g.q;
+    const long mode = std::min(n, static_cast<long>(static_cast<double>(n + 1) * g.q));
+    const double spread = (g.log_up - g.log_down) / 2 * std::sqrt(static_cast<double>(n));
     const long anchor_spacing = spread < NARROW_SPREAD ? 1 : ANCHOR_SPACING;
 
     LeafSums sums;

@@ -1,10 +1,13 @@
 #pragma once
 // The pricing engine: values a European instrument on a recombining binomial
 // tree of the index level, and builds its greeks from prices of shifted
-// markets. The tree is summed over its leaves in time at most linear in the
-// steps; backward induction over every node stays as the reference. Workspaces,
-// allocated once, serve every operation, so a pricer prices one instrument
-// at a time.
+// markets. The tree is a Leisen-Reimer tree: its probabilities invert the
+// normal distribution at the instrument's strike, so it reproduces the
+// forward exactly, puts the strike between two leaves and converges smoothly
+// in the level. It is summed over its leaves in time at most linear in the
+// steps; backward induction over every node stays as the reference.
+// Workspaces, allocated once, serve every operation, so a pricer prices one
+// instrument at a time.
 
 #include "model/Instrument.h"
 #include "model/Market.h"
@@ -15,45 +18,59 @@ namespace quorva {
 
 class BinomialTreePricer {
 public:
+    /// A value the tree tends to where it cannot be built: discount times the
+    /// weighted payoffs at one or two levels.
+    struct Limit {
+        double discount;
+        double level[2];
+        /// A weight of 0 leaves its level out.
+        double weight[2];
+
+        double value(const Instrument& instrument) const;
+    };
+
     /// The shape of the tree for one market and instrument, apart from any
-    /// evaluation of it. Leaf i (0 the highest when the volatility is
-    /// positive) lies at level * exp((steps - 2i) * log_step); a node's value
-    /// is discount * (p * child i + (1 - p) * child i + 1).
+    /// evaluation of it. Leaf i (0 the highest) lies at
+    /// level * exp((steps - i) * log_up + i * log_down), capped at the largest
+    /// double; a node's value is discount * (p * higher child + q * lower child).
     struct Geometry {
         unsigned steps;
         double level;
         /// Year fraction to expiry; not positive once expired.
         double tau;
-        /// sigma * sqrt(dt), sigma the market volatility plus the smile offset.
-        double log_step;
-        double up;
-        double down;
-        /// Weight of the higher child; NaN when degenerate.
+        double log_up;
+        double log_down;
+        /// Weights of the higher and the lower child, p + q = 1, each to its
+        /// full relative precision however close the other is to 1.
         double p;
+        double q;
         /// Per backward step.
         double discount;
-        /// No tree to run (dt = 0 or up = down): the value is
-        /// flat_discount * payoff(flat_level).
+        /// No tree to run: the value is limit.value(instrument). So at or after
+        /// expiry, without volatility, and where the tree's probabilities
+        /// round to 0 or 1 (far from the money, or a vast volatility).
         bool degenerate;
-        double flat_level;
-        double flat_discount;
+        Limit limit;
 
         double leaf(unsigned i) const;
     };
 
-    /// steps at least 1; throws QuorvaException otherwise.
+    /// steps at least 1, throws QuorvaException otherwise; an even count is
+    /// raised to the next odd one, which the tree needs.
     explicit BinomialTreePricer(unsigned steps);
 
     unsigned steps() const { return static_cast<unsigned>(nodes_.size() - 1); }
 
-    /// Throws QuorvaException for a market without a trading schedule; the
-    /// market time must be a real instant, not Time().
+    /// Throws QuorvaException for a market without a trading schedule and for
+    /// a negative total volatility at the instrument's strike; the market time
+    /// must be a real instant, not Time().
     Geometry geometry(const Market& market, const Instrument& instrument) const;
 
-    /// In index points per unit of the instrument. Never throws on its own
-    /// account beyond geometry()'s check: odd inputs give odd numbers (NaN, inf).
-    /// Sums the leaves when 0 < p < 1, which needs a payoff monotone in the
-    /// level (it bounds the leaves left out), and runs the induction otherwise.
+    /// In index points per unit of the instrument. Throws only as geometry()
+    /// does. Finite whenever the market's numbers, the forward and the payoffs
+    /// near it are; NaN in, NaN out. At or after expiry, the payoff at the
+    /// level. Sums the leaves, which needs a payoff monotone in the level (it
+    /// bounds the leaves left out).
     double price(const Market& market, const Instrument& instrument);
     /// The same tree's value by backward induction over all its nodes, in
     /// time quadratic in the steps; price agrees with it to rounding.
@@ -80,7 +97,7 @@ public:
 private:
     double induction(const Geometry& g, const Instrument& instrument);
     /// The discounted leaves weighted by their binomial probabilities; needs
-    /// 0 < p < 1 and per-step factors that are neither 0 nor infinite.
+    /// per-step factors that are neither 0 nor infinite.
     double leaf_sum(const Geometry& g, const Instrument& instrument) const;
 
     /// One entry per leaf: steps + 1.

@@ -13,7 +13,7 @@
 
 class ConsoleSession {
 public:
-    explicit ConsoleSession(unsigned steps = 1000) : console_(in_, out_, steps) { out_.str(""); }
+    explicit ConsoleSession(unsigned steps = 1001) : console_(in_, out_, steps) { out_.str(""); }
 
     /// Runs the lines (separated by "\n") one by one and returns what they
     /// printed, without the prompts.

@@ -17,7 +17,7 @@ const double NOT_FOUND = std::numeric_limits<double>::max();
 
 class ImpliedVolatilityTest : public ::testing::Test {
 protected:
-    BinomialTreePricer pricer{1000};
+    BinomialTreePricer pricer{1001};
 };
 
 // Cases where the price moves with the volatility over the whole bracket: a
