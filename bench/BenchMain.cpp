@@ -64,26 +64,26 @@ void print_ratios(const RecordingReporter& times) {
                 "year_frac/arithmetic");
     const Evaluation& base = evaluations().front();
     for (const Evaluation& e : evaluations()) {
-        const std::string price = pricer_benchmark("price", e, 1000);
-        print_ratio(times, e.name + ": price, 1000 / 100 steps", price, pricer_benchmark("price", e, 100));
-        print_ratio(times, e.name + ": price, 10000 / 1000 steps", pricer_benchmark("price", e, 10000),
+        const std::string price = pricer_benchmark("price", e, 1001);
+        print_ratio(times, e.name + ": price, 1001 / 101 steps", price, pricer_benchmark("price", e, 101));
+        print_ratio(times, e.name + ": price, 10001 / 1001 steps", pricer_benchmark("price", e, 10001),
                     price);
         for (const char* operation : {"delta", "gamma", "theta", "vega", "rho", "implvol"}) {
-            print_ratio(times, e.name + ": " + operation + " / price", pricer_benchmark(operation, e, 1000),
+            print_ratio(times, e.name + ": " + operation + " / price", pricer_benchmark(operation, e, 1001),
                         price);
         }
         if (&e == &base) continue;
         for (const char* operation : {"price", "delta", "gamma", "theta", "vega", "rho", "implvol"}) {
             print_ratio(times, std::string(operation) + ", " + base.name + " / " + e.name,
-                        pricer_benchmark(operation, base, 1000), pricer_benchmark(operation, e, 1000));
+                        pricer_benchmark(operation, base, 1001), pricer_benchmark(operation, e, 1001));
         }
-        for (unsigned steps : {100u, 10000u}) {
+        for (unsigned steps : {101u, 10001u}) {
             print_ratio(times, "price at " + std::to_string(steps) + " steps, " + base.name + " / " + e.name,
                         pricer_benchmark("price", base, steps), pricer_benchmark("price", e, steps));
         }
     }
     print_ratio(times, "console calibrate of 20 / (20 x implvol, " + base.name + ")",
-                "console/calibrate/positions:20", pricer_benchmark("implvol", base, 1000), 20);
+                "console/calibrate/positions:20", pricer_benchmark("implvol", base, 1001), 20);
 }
 
 }  // namespace

@@ -12,14 +12,14 @@ namespace bench {
 /// "year_frac/walk" and "year_frac/arithmetic": an LSE year fraction over ten years.
 void register_calendar_benchmarks();
 
-/// For each evaluation: price at 100, 1000 and 10000 steps, each greek and
-/// an implied volatility at 1000 steps, named by pricer_benchmark().
+/// For each evaluation: price at 101, 1001 and 10001 steps, each greek and
+/// an implied volatility at 1001 steps, named by pricer_benchmark().
 void register_pricer_benchmarks();
 
 /// "console/calibrate/positions:20": the whole calibrate command.
 void register_console_benchmarks();
 
-/// "price/pricer/steps:1000" for operation "price", evaluation "pricer" and 1000 steps.
+/// "price/pricer/steps:1001" for operation "price", evaluation "pricer" and 1001 steps.
 std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation, unsigned steps);
 
 }  // namespace bench

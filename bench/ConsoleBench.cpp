@@ -19,7 +19,7 @@ namespace {
 std::string calibration_script() {
     const std::string setup = std::string(PIN_CLOCK) + twenty_positions();
     const Session session = session_after(setup);
-    BinomialTreePricer pricer(1000);
+    BinomialTreePricer pricer(1001);
     std::ostringstream calibrate;
     calibrate.precision(12);
     calibrate << "calibrate";

@@ -57,9 +57,9 @@ void register_pricer_benchmarks() {
         const std::string suffix = "/" + evaluation.name;
         benchmark::RegisterBenchmark(("price" + suffix).c_str(), time_metric, evaluation.price)
             ->ArgName("steps")
-            ->Arg(100)
-            ->Arg(1000)
-            ->Arg(10000)
+            ->Arg(101)
+            ->Arg(1001)
+            ->Arg(10001)
             ->Unit(benchmark::kMicrosecond);
         const std::pair<const char*, Evaluation::Metric> greeks[] = {
             {"delta", evaluation.delta}, {"gamma", evaluation.gamma}, {"theta", evaluation.theta},
@@ -69,13 +69,13 @@ void register_pricer_benchmarks() {
             if (!greek.second) continue;
             benchmark::RegisterBenchmark((greek.first + suffix).c_str(), time_metric, greek.second)
                 ->ArgName("steps")
-                ->Arg(1000)
+                ->Arg(1001)
                 ->Unit(benchmark::kMicrosecond);
         }
         if (!evaluation.implvol) continue;
         benchmark::RegisterBenchmark(("implvol" + suffix).c_str(), time_implvol, evaluation)
             ->ArgName("steps")
-            ->Arg(1000)
+            ->Arg(1001)
             ->Unit(benchmark::kMicrosecond);
     }
 }
