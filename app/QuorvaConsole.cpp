@@ -124,6 +124,7 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          [](C& c, const std::string&, std::istream& in) { c.do_calibrate_command(in); },
          "calibrate PRICE1 PRICE2 ...\n"
          "  One price per position: fits a smile to their implied volatilities and installs it.\n"
+         "  Futures have none: they are listed with \"-\" and left out of the fit.\n"
          "  Example: calibrate 10.2 -4.1 7\n",
          no_arguments},
         {"help", "Show this help", [](C& c, const std::string&, std::istream& in) { c.do_help_command(in); },

@@ -73,8 +73,9 @@ public:
     /// The what-if table, or with `plot` the same scenario as a chart.
     void do_for(bool plot, std::istream& in);
     void do_implvol(std::istream& in);
-    /// Prints each position's implied volatility and returns the fitted smile
-    /// and volatility shift; the loop installs them once the market is restored.
+    /// Prints each position's implied volatility ("-" for a future, which is
+    /// left out of the fit) and returns the fitted smile and volatility shift;
+    /// the loop installs them once the market is restored.
     std::pair<Smile, double> do_calibrate(std::istream& in);
 
     /// True for the six metric words in any letter case.

@@ -6,6 +6,7 @@
 
 #include <boost/numeric/conversion/cast.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <istream>
 #include <limits>
@@ -48,11 +49,22 @@ std::pair<Smile, double> QuorvaConsole::do_calibrate(std::istream& in) {
     }
     check_end(in);
     if (targets.size() < portfolio_.size()) throw_error("Incorrect number of calibration prices");
+    const auto is_option = [](const std::pair<usr::P<Instrument>, double>& target) {
+        return target.first->depends_on_volatility();
+    };
+    // An empty portfolio calibrates to the flat smile; futures alone imply nothing.
+    if (!targets.empty() && std::none_of(targets.begin(), targets.end(), is_option)) {
+        throw_error("No options to calibrate");
+    }
     out_ << "\nCalibrating with:\n";
     std::vector<std::pair<double, double> > points;
     for (const auto& target : targets) {
         Interrupt::check();
         target.first->print(out_) << "\t" << target.second << "\t";
+        if (!is_option(target)) {
+            out_ << "-\n";
+            continue;
+        }
         const double strike = target.first->strike();
         const double vol = pricer_.implvol(market_, *target.first, target.second);
         if (vol == NO_DOUBLE) throw_error("Failed to calculate implied volatility");

@@ -18,6 +18,8 @@ double Instrument::strike() const { return strike_; }
 
 Time Instrument::expiry() const { return expiry_; }
 
+bool Instrument::depends_on_volatility() const { return true; }
+
 Call::Call(double strike, Time expiry) : Instrument(strike, expiry) {}
 
 double Call::payoff(double level) const { return level > strike() ? level - strike() : 0; }
@@ -33,6 +35,8 @@ std::ostream& Put::print(std::ostream& os) const { return print_as(os, *this, 'P
 Future::Future(double strike, Time expiry) : Instrument(strike, expiry) {}
 
 double Future::payoff(double level) const { return level - strike(); }
+
+bool Future::depends_on_volatility() const { return false; }
 
 std::ostream& Future::print(std::ostream& os) const { return print_as(os, *this, 'F'); }
 

@@ -19,6 +19,8 @@ public:
     virtual Time expiry() const;
     /// Amount paid, in index points, with the index at level on expiry.
     virtual double payoff(double level) const = 0;
+    /// Whether the price moves with the volatility, so that a price implies one.
+    virtual bool depends_on_volatility() const;
     /// Strike, code letter, blank, expiry: "100C 20mar09 @16:30", no newline.
     virtual std::ostream& print(std::ostream& os) const = 0;
 
@@ -51,6 +53,7 @@ class Future : public Instrument {
 public:
     Future(double strike, Time expiry);
     double payoff(double level) const override;
+    bool depends_on_volatility() const override;
     std::ostream& print(std::ostream& os) const override;
 };
 

@@ -32,8 +32,11 @@ public:
 
     /// Least-squares fit of offset + smile to (strike, volatility) points,
     /// centred on level: leaves the smile sticky-strike at level and returns
-    /// the fitted constant offset. Never throws for lack of convergence: the
-    /// best point found is used.
+    /// the fitted constant offset. Points at one strike fit the offset alone,
+    /// at two strikes the offset and the skew, both exactly; from three
+    /// strikes on, all three coefficients by a simplex search that never
+    /// throws for lack of convergence: the best point found is used. No points
+    /// give a flat smile and no offset.
     double calibrate(const std::vector<std::pair<double, double> >& points, double level);
 
 private:

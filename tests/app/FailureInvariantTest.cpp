@@ -184,8 +184,8 @@ TEST_F(FailureInvariant, VolatilityMessages) {
          {"implvol [2] 7", "implvol [1] 1000", "implvol [3] 1", "implvol [1] -1"}},
         {"Incorrect number of calibration prices", {"calibrate", "calibrate 1 2", "calibrate 1 2 3 4"}},
     });
-    // The future has no implied volatility: the lines before it stay printed.
-    expect_failures({{"Failed to calculate implied volatility", {"calibrate 6 -8 1 55 -75"}}},
+    // A digital worth more than it pays: the lines before it stay printed.
+    expect_failures({{"Failed to calculate implied volatility", {"calibrate 6 -8 1 55 -175"}}},
                     "\nCalibrating with:\n100C 20jun09 @16:30\t6\t");
     expect_failures({{"Failed to calculate implied volatility", {"calibrate 1000 -8 1 55 -75"}}},
                     "\nCalibrating with:\n100C 20jun09 @16:30\t1000\t");

@@ -134,4 +134,23 @@ TEST(Calibration, DifferencesFromTheMarketVolatilityCarryTheirSign) {
     EXPECT_NEAR(2, distance(session.run("calibrate " + at_22)), 0.01);
 }
 
+TEST(Calibration, FuturesAreListedButLeftOutOfTheFit) {
+    ConsoleSession session;
+    session.pin_clock();
+    session.run("add -2 100F 18dec09");
+    const std::string market_before = session.run("market");
+    session.expect_refusals(
+        {{"calibrate -10", "No options to calibrate"},
+         {"calibrate", "Incorrect number of calibration prices"}},
+        [&](const std::string& line) { EXPECT_EQ(market_before, session.run("market")) << line; });
+
+    // One option left at one strike: the shift alone, so the smile is flat.
+    session.run("add 100C 20mar09 @16:30");
+    EXPECT_EQ(
+        "\nCalibrating with:\n100F 18dec09 @23:59\t5\t-\n100C 20mar09 @16:30\t1.9\t22.8294%\t(+2.82939%)\n",
+        session.run("calibrate -10 1.9"));
+    const std::string market = session.run("market");
+    EXPECT_NE(std::string::npos, market.find("vol    = 22.8294%\nsmile  = (100, 0, 0)\n")) << market;
+}
+
 }  // namespace

@@ -75,6 +75,28 @@ TEST(Smile, CalibrationRecoversAQuadratic) {
     }
 }
 
+TEST(Smile, CalibrationToOneOrTwoStrikesFitsTheOffsetAndTheSkewExactly) {
+    struct Row {
+        std::vector<std::pair<double, double> > points;
+        double offset, skew;
+    };
+    const Row rows[] = {
+        // one strike away from the level: the mean, flat
+        {{{110, 0.03}, {110, 0.01}}, 0.02, 0},
+        // two strikes: the line through the mean at each, valued at the level
+        {{{110, 0.01}, {90, 0.04}, {110, 0.03}}, 0.03, -0.001},
+    };
+    for (const Row& row : rows) {
+        Smile smile(Smile::STICKY_DELTA, 0.5, 0.5);
+        const double offset = smile.calibrate(row.points, 100);
+        SCOPED_TRACE(::testing::Message() << "first strike " << row.points[0].first);
+        EXPECT_EQ(100, smile.strike());
+        EXPECT_NEAR(row.offset, offset, 1e-15);
+        EXPECT_NEAR(row.skew, smile.skew(), 1e-15);
+        EXPECT_EQ(0, smile.convexity());
+    }
+}
+
 TEST(Smile, CalibrationToNoPointsIsFlatAtTheLevel) {
     Smile smile(Smile::STICKY_DELTA, -0.001, 0.0001);
     EXPECT_EQ(0, smile.calibrate(std::vector<std::pair<double, double> >(), 100));
