@@ -44,6 +44,17 @@ double QuorvaConsole::MarketParamProxy::get() const { return field(); }
 
 void QuorvaConsole::MarketParamProxy::set(double value) { field() = value; }
 
+void QuorvaConsole::MarketParamProxy::check_typed(double typed) const {
+    field();
+    if (param_ == LEVEL && !(typed > 0)) throw_error("Level must be positive");
+    if (param_ == VOL && !(typed >= 0)) throw_error("Volatility must not be negative");
+}
+
+void QuorvaConsole::MarketParamProxy::set_typed(double typed) {
+    check_typed(typed);
+    set(is_percentage() ? typed / 100 : typed);
+}
+
 double& QuorvaConsole::MarketParamProxy::field() const {
     switch (param_) {
     case LEVEL: return market_.level();
@@ -114,17 +125,14 @@ void QuorvaConsole::do_set(std::istream& in) {
     if (name == "date") return set_date(value, in);
     if (name == "time") return set_time(value, in);
     check_end(in);
-    if (name == "level") {
-        market_.level() = value;
-    } else if (name == "vol") {
-        market_.volatility() = value / 100;
-    } else if (name == "rate") {
-        market_.rate() = value / 100;
-    } else if (name == "divyld") {
-        market_.div_yield() = value / 100;
-    } else {
-        throw_error("Unknown market parameter '" + name + "'");
-    }
+    // Names are exact here, unlike the loop parameters of `for` and `plot`.
+    MarketParamProxy::Param param = MarketParamProxy::NONE;
+    if (name == "level") param = MarketParamProxy::LEVEL;
+    if (name == "vol") param = MarketParamProxy::VOL;
+    if (name == "rate") param = MarketParamProxy::RATE;
+    if (name == "divyld") param = MarketParamProxy::DIVYLD;
+    if (param == MarketParamProxy::NONE) throw_error("Unknown market parameter '" + name + "'");
+    MarketParamProxy(market_, param).set_typed(value);
 }
 
 void QuorvaConsole::set_date(double day_value, std::istream& in) {

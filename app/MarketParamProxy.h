@@ -1,6 +1,7 @@
 #pragma once
 // Read/write handle on one numeric market parameter chosen by name, through
-// which the what-if loop steps the level, volatility, rate or dividend yield.
+// which `set` changes and the what-if loop steps the level, volatility, rate
+// or dividend yield.
 
 #include "app/QuorvaConsole.h"
 
@@ -21,6 +22,13 @@ public:
     /// The stored value: a fraction for the percentage parameters.
     double get() const;
     void set(double value);
+    /// Refuses a value as typed (in percent for the percentage parameters)
+    /// that means nothing for the parameter: "Level must be positive" for a
+    /// level of 0 or less, "Volatility must not be negative" for a volatility
+    /// below 0. Rates and yields may take any value.
+    void check_typed(double typed) const;
+    /// Sets the value as typed, once check_typed() has accepted it.
+    void set_typed(double typed);
 
 private:
     double& field() const;

@@ -7,9 +7,12 @@
 #include "app/MarketParamProxy.h"
 #include "app/Progress.h"
 
+#include <cmath>
+#include <cstddef>
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <vector>
 
 namespace quorva {
 
@@ -17,23 +20,40 @@ namespace {
 
 const double NO_DOUBLE = std::numeric_limits<double>::max();
 const std::size_t MAX_LOOP_ROWS = 100000;
+/// Rows from the initial to the final value when no step is typed.
+const std::size_t DEFAULT_LOOP_ROWS = 11;
+/// In steps, the most that rounding may move initial + i * step off the grid
+/// the user typed: a row that close past the final value is the final value,
+/// and a row that close to 0 is 0.
+const double ROUNDING = 1e-9;
 
-bool in_loop(double x, double final, double step) {
-    return (step > 0 && x <= final) || (step < 0 && x >= final);
+/// Refuses, before anything is priced, a loop whose step is too small to move
+/// x or points away from the final value; a falling loop must start above it.
+void refuse_endless(double initial, double final, double step) {
+    if ((step > 0 ? final < initial : final >= initial) || initial + step == initial) {
+        QuorvaConsole::throw_error("Loop will not terminate");
+    }
 }
 
-/// The rows the loop will produce. Refuses, before anything is priced, a loop
-/// whose step cannot move x or that would run for more rows than a table or a
-/// chart can use.
-std::size_t count_rows(double x, double final, double step) {
-    std::size_t rows = 0;
-    while (in_loop(x, final, step)) {
-        if (++rows > MAX_LOOP_ROWS) QuorvaConsole::throw_error("Too many loop steps");
-        const double next = x + step;
-        if (next == x) QuorvaConsole::throw_error("Loop will not terminate");
-        x = next;
+/// Row i's value, initial + i * step, or the final value when rounding has
+/// taken it past the final value, or 0 when rounding has left a later row next
+/// to 0, as with -0.3 + 3 * 0.1.
+double row_value(double initial, double final, double step, std::size_t i) {
+    const double x = initial + static_cast<double>(i) * step;
+    if (step > 0 ? x > final : x < final) return final;
+    return i > 0 && std::fabs(x) <= ROUNDING * std::fabs(step) ? 0 : x;
+}
+
+/// The rows up to the last one that passes the final value by at most ROUNDING
+/// steps. Refuses, before anything is priced, a loop that would run for more
+/// rows than a table or a chart can use.
+std::size_t count_rows(double initial, double final, double step) {
+    const double tolerance = ROUNDING * std::fabs(step);
+    for (std::size_t rows = 0;; ++rows) {
+        const double x = initial + static_cast<double>(rows) * step;
+        if ((step > 0 ? x - final : final - x) > tolerance) return rows;
+        if (rows == MAX_LOOP_ROWS) QuorvaConsole::throw_error("Too many loop steps");
     }
-    return rows;
 }
 
 }  // namespace
@@ -47,8 +67,9 @@ void QuorvaConsole::do_for(bool plot, std::istream& in) {
     if (read_string(in, "") != "to") throw_error("Expected 'to' after initial loop parameter value");
     const double final = read_double(in);
     if (final == NO_DOUBLE) throw_error("Expected final loop parameter value");
-    double step = (final - initial) / 10;
-    if (read_string(in, ":") == "step") {
+    const bool stepped = read_string(in, ":") == "step";
+    double step = (final - initial) / static_cast<double>(DEFAULT_LOOP_ROWS - 1);
+    if (stepped) {
         step = read_double(in);
         if (step == NO_DOUBLE) throw_error("Expected loop parameter step value");
     }
@@ -59,15 +80,20 @@ void QuorvaConsole::do_for(bool plot, std::istream& in) {
     MarketParamProxy proxy(market_, param);
     const std::string chart_file = plot ? read_chart_file(in) : std::string();
     check_end(in);
-    if (step > 0 ? final < initial : final >= initial) throw_error("Loop will not terminate");
-    const std::size_t rows = count_rows(initial, final, step);
+    refuse_endless(initial, final, step);
+    const std::size_t rows = stepped ? count_rows(initial, final, step) : DEFAULT_LOOP_ROWS;
+    std::vector<double> values;
+    for (std::size_t i = 0; i < rows; ++i) values.push_back(row_value(initial, final, step, i));
+    // The default steps end on the final value whatever the rounding.
+    if (!stepped) values.back() = final;
+    for (const double x : values) proxy.check_typed(x);
 
     const bool percentage = proxy.is_percentage();
     Scenario scenario;
     {
         Progress progress(out_, rows, terminal_output_);
-        for (double x = initial; in_loop(x, final, step); x += step) {
-            proxy.set(percentage ? x / 100 : x);
+        for (const double x : values) {
+            proxy.set_typed(x);
             scenario.emplace_back(x, metric.eval());
             progress.advance();
         }

@@ -56,7 +56,12 @@ std::ostream& operator<<(std::ostream& os, const Time& t) {
     const chrono::Date d = t.date();
     write_two_digits(os, d.day());
     os << MONTH_NAMES[d.month() - 1];
-    write_two_digits(os, d.year() - 2000);
+    // Two digits read back as 2000 to 2099, so later years keep all four.
+    if (d.year() < 2100) {
+        write_two_digits(os, d.year() - 2000);
+    } else {
+        os << d.year();
+    }
     os << " @";
     write_two_digits(os, t.hour());
     os << ':';

@@ -75,7 +75,8 @@ private:
     unsigned minutes_;
 };
 
-/// The printed form, such as 05mar09 @14:30; throws as date() does.
+/// The printed form, such as 05mar09 @14:30, with a four-digit year from 2100
+/// on (05jan2105 @10:00); throws as date() does.
 std::ostream& operator<<(std::ostream& os, const Time& t);
 
 }  // namespace quorva

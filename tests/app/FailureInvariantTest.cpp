@@ -124,6 +124,8 @@ TEST_F(FailureInvariant, MarketMessages) {
         {"Minute out of range", {"set time 9:", "set time 9:60", "set time 9:-5"}},
         {"Date too early", {"set date 31dec1999", "set date 1 jan 1950"}},
         {"Date too late", {"set date 1jan2200", "set date 1 JAN 2200"}},
+        {"Level must be positive", {"set level 0", "set level -103", "set level=-1e-300"}},
+        {"Volatility must not be negative", {"set vol -22", "set vol = -1e-300"}},
     });
 }
 
@@ -157,8 +159,14 @@ TEST_F(FailureInvariant, WhatIfMessages) {
             {"Loop will not terminate",
              {line("level 100 to 100: price"), line("level 90 to 110 step -1: price"),
               line("level 110 to 90 step 1: price"), line("level 100 to 100 step -1: price"),
-              line("level 1e20 to 2e20 step 1: price")}},
-            {"Too many loop steps", {line("level 0 to 1e9 step 1: price"), line("vol 0 to 100 step 0.0001: vega[1]")}},
+              line("level 110 to 90 step 0: price"), line("level 1e20 to 2e20 step 1: price"),
+              line("vol -5 to 5 step -1: price")}},
+            {"Too many loop steps",
+             {line("level 0 to 1e9 step 1: price"), line("vol 0 to 100 step 0.0001: vega[1]"),
+              line("level -1e9 to 1 step 1: price")}},
+            {"Level must be positive", {line("level -10 to 10: price"), line("level 103 to 0 step -1: rho")}},
+            {"Volatility must not be negative",
+             {line("vol -5 to 5: price"), line("vol 22 to -1 step -1: vega")}},
         });
     }
 }
@@ -167,7 +175,8 @@ TEST_F(FailureInvariant, ChartMessages) {
     const NoGnuplotRoot no_root;
     expect_failures({
         {"Please set environment variable GNUPLOT_ROOT to the gnuplot install directory",
-         {"plot vol 10 to 30: price", "plot level 110 to 90 step 0: price", "plot level 90 to 110: delta[2] > c.png"}},
+         {"plot vol 10 to 30: price", "plot level 110 to 90 step -20: price",
+          "plot level 90 to 110: delta[2] > c.png"}},
         {"Unknown file type", {"plot vol 10 to 30: price > chart.txt", "plot vol 10 to 30: price > chart"}},
         {"Expected file name", {"plot vol 10 to 30: price >", "plot vol 10 to 30: price >   "}},
         {"Expected metric name", {"plot vol 10 to 30: > chart.png"}},

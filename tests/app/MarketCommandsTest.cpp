@@ -102,6 +102,31 @@ TEST(SetCommand, Messages) {
         });
 }
 
+// A level of 0 or less and a negative volatility are refused by `set` and, on
+// any row, by `for` and `plot` before anything is priced; a loop that cannot
+// end or has too many rows is refused for that first.
+TEST(SetCommand, MeaninglessLevelsAndVolatilitiesAreRefused) {
+    ConsoleSession session;
+    session.pin_clock();
+    session.expect_refusals(
+        {
+            {"set level 0", "Level must be positive"},
+            {"set level -100", "Level must be positive"},
+            {"set vol -0.01", "Volatility must not be negative"},
+            {"for level -10 to 10: price", "Level must be positive"},
+            {"for level 10 to 0 step -2: price", "Level must be positive"},
+            {"plot level 0.3 to 0 step -0.1: price > a.png", "Level must be positive"},
+            {"for vol -5 to 5: price", "Volatility must not be negative"},
+            {"plot vol 10 to -1 step -0.5: price", "Volatility must not be negative"},
+            {"for level -10 to 10 step -1: price", "Loop will not terminate"},
+            {"for vol -1000 to 0 step 0.001: price", "Too many loop steps"},
+        },
+        [&](const std::string& line) {
+            EXPECT_EQ(PINNED_MARKET, session.run("market")) << line << " changed the market";
+        });
+    EXPECT_EQ("", session.run("set vol 0\nset level 1e-300\nset rate -3\nset divyld -1"));
+}
+
 TEST(SetCommand, KeywordParameters) {
     ConsoleSession session;
     session.pin_clock();

@@ -127,15 +127,17 @@ TEST_F(Plot, FileNamesGnuplotWouldMisreadAreRefused) {
     EXPECT_EQ("set terminal png size 800,600", lines_of(gnuplot.record()).at(0));
 }
 
-TEST_F(Plot, AnEmptyScenarioStillDrawsAChart) {
+TEST_F(Plot, AOneRowScenarioStillDrawsAChart) {
     const Gnuplot gnuplot(false);
-    session.run("plot level 110 to 90 step 0: price > " + gnuplot.file("empty.svg").native());
+    session.run("plot level 110 to 90 step -50: price > " + gnuplot.file("one.svg").native());
     const std::vector<std::string> sent = lines_of(gnuplot.record());
-    ASSERT_EQ(21u, sent.size());
+    ASSERT_EQ(22u, sent.size());
     EXPECT_EQ("set terminal svg size 800,600", sent[0]);
-    EXPECT_EQ("set trange [1.79769e+308:-1.79769e+308]", sent[3]);
+    ASSERT_EQ(0u, sent[20].find("110 ")) << sent[20];
+    const std::string price = sent[20].substr(4);
+    EXPECT_EQ("set trange [" + price + ":" + price + "]", sent[3]);
     EXPECT_EQ("plot '-' using 1:2 with lines linetype 3", sent[19]);
-    EXPECT_EQ("e", sent[20]);
+    EXPECT_EQ("e", sent[21]);
 }
 
 TEST_F(Plot, RefusalsComeBeforeGnuplotStarts) {
@@ -147,6 +149,8 @@ TEST_F(Plot, RefusalsComeBeforeGnuplotStarts) {
         {"plot vol 10 to 30: price > chart", "Unknown file type"},
         {"plot vol 10 to 30: price > a.png b", "Unexpected tokens found"},
         {"plot level 100 to 100: price", "Loop will not terminate"},
+        {"plot level 110 to 90 step 0: price", "Loop will not terminate"},
+        {"plot level -10 to 10: price", "Level must be positive"},
     });
     EXPECT_FALSE(fs::exists(gnuplot.record()));
 }

@@ -172,6 +172,29 @@ TEST(Readers, TypedInstrumentsPrintBack) {
     EXPECT_EQ("102.5C 31dec10 @09:05", printed(printed("102.5c 31dec10 @9:05")));
 }
 
+// Years from 2100 print with four digits, so that every instant reads back:
+// as an expiry, and as the market clock through `set date` and `set time`.
+TEST(Readers, PrintedInstantsReadBackOverTheWholeCalendar) {
+    using chrono::Date;
+    const quorva::Time instants[] = {
+        quorva::Time(Date(2000, Date::JAN, 1), 0, 0),  quorva::Time(Date(2099, Date::DEC, 31), 23, 59),
+        quorva::Time(Date(2100, Date::JAN, 1), 0, 0),  quorva::Time(Date(2105, Date::JAN, 5), 10, 0),
+        quorva::Time(Date(2104, Date::FEB, 29), 9, 5), quorva::Time(Date(2199, Date::DEC, 31), 23, 59),
+    };
+    ConsoleSession session;
+    for (const quorva::Time& t : instants) {
+        std::ostringstream shown;
+        shown << t;
+        const std::string text = shown.str();
+        EXPECT_EQ("100C " + text, printed("100C " + text));
+        const std::string date = text.substr(0, text.find(' '));
+        const std::string time = text.substr(text.find('@') + 1);
+        EXPECT_EQ("", session.run("set date " + date + "\nset time " + time)) << text;
+        EXPECT_TRUE(t == session.console().market().time()) << text;
+    }
+    EXPECT_EQ("100P 05jan2105 @23:59", printed("100P 5jan2105"));
+}
+
 TEST(Readers, EveryInstrumentMessage) {
     EXPECT_EQ("Expected strike", instrument_failure("C20mar09"));
     EXPECT_EQ("Expected strike", instrument_failure(""));

@@ -31,7 +31,7 @@ protected:
     std::string market_before;
 };
 
-TEST_F(WhatIf, RowCountsFollowRepeatedAddition) {
+TEST_F(WhatIf, RowsStepFromTheInitialValue) {
     const struct {
         const char* line;
         std::vector<std::string> rows;
@@ -42,9 +42,9 @@ TEST_F(WhatIf, RowCountsFollowRepeatedAddition) {
          {"30%", "28%", "26%", "24%", "22%", "20%", "18%", "16%", "14%", "12%", "10%"}},
         {"for level 100 to 90 step -2.5: price", {"100", "97.5", "95", "92.5", "90"}},
         {"for rate 1 to 2: price",
-         {"1%", "1.1%", "1.2%", "1.3%", "1.4%", "1.5%", "1.6%", "1.7%", "1.8%", "1.9%"}},
+         {"1%", "1.1%", "1.2%", "1.3%", "1.4%", "1.5%", "1.6%", "1.7%", "1.8%", "1.9%", "2%"}},
         {"for level 100 to 100 step 1: price", {"100"}},
-        {"for level 110 to 90 step 0: price", {}},
+        {"for level 100 to 104.5 step 2: price", {"100", "102", "104"}},
         {"for VOL 10 to 20: Price",
          {"10%", "11%", "12%", "13%", "14%", "15%", "16%", "17%", "18%", "19%", "20%"}},
         {"for divyld 0 to 5 step 2.5:delta[2]", {"0%", "2.5%", "5%"}},
@@ -52,6 +52,33 @@ TEST_F(WhatIf, RowCountsFollowRepeatedAddition) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.rows, parameter_column(session.run(c.line))) << c.line;
+    }
+}
+
+// Row i is initial + i * step: rounding neither drops the final row nor adds
+// one, nor shows as noise at 0 (-0.3 + 3 * 0.1 is 5.55e-17), and the default
+// step always gives eleven rows (counting up to 3.45387e-77 would give twelve).
+TEST_F(WhatIf, RoundingNeverShowsInTheRows) {
+    const struct {
+        const char* line;
+        std::size_t rows;
+        const char* first;
+        const char* middle;
+        const char* last;
+    } cases[] = {
+        {"for level 1 to 2 step 0.1: price", 11, "1", "1.5", "2"},
+        {"for vol 15 to 25 step 0.05: price", 201, "15%", "20%", "25%"},
+        {"for rate -1 to 1 step 0.2: price", 11, "-1%", "0%", "1%"},
+        {"for divyld 0.3 to -0.3 step -0.1: price", 7, "0.3%", "0%", "-0.3%"},
+        {"for level 3.4538716315184098e-77 to 3.4538716315184117e-77: price", 11, "3.45387e-77",
+         "3.45387e-77", "3.45387e-77"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<std::string> column = parameter_column(session.run(c.line));
+        ASSERT_EQ(c.rows, column.size()) << c.line;
+        EXPECT_EQ(c.first, column.front()) << c.line;
+        EXPECT_EQ(c.middle, column[c.rows / 2]) << c.line;
+        EXPECT_EQ(c.last, column.back()) << c.line;
     }
 }
 
@@ -82,6 +109,7 @@ TEST_F(WhatIf, Messages) {
         {"for vol 10 to 20: price > a.png", "Unexpected tokens found"},
         {"for level 100 to 100: price", "Loop will not terminate"},
         {"for level 100 to 100 step -1: price", "Loop will not terminate"},
+        {"for level 110 to 90 step 0: price", "Loop will not terminate"},
         {"for level 90 to 110 step -1: price", "Loop will not terminate"},
         {"for level 110 to 90 step 1: price", "Loop will not terminate"},
         {"for level 1 to 2 step 1e-300: price", "Loop will not terminate"},
@@ -94,8 +122,9 @@ TEST(WhatIfLimits, OneHundredThousandRowsAreTheMost) {
     const std::string table = session.run("for level 1 to 100000 step 1: price");
     EXPECT_EQ(100000u, parameter_column(table).size());
     EXPECT_EQ("Error: Too many loop steps\n", session.run("for level 0 to 100000 step 1: price"));
-    // A step that stops moving x only after many rows is refused too.
-    EXPECT_EQ("Error: Loop will not terminate\n",
+    // Each row is computed from the initial value, so a step that summing
+    // would stop moving x after a few rows still counts its rows.
+    EXPECT_EQ("Error: Too many loop steps\n",
               session.run("for level 9007199254740990 to 1e17 step 1: price"));
 }
 
