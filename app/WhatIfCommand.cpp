@@ -2,7 +2,6 @@
 // evaluate a metric at each step, as a table (`for`) or a chart (`plot`).
 
 #include "app/FixMarket.h"
-#include "app/Interrupt.h"
 #include "app/LazyMetric.h"
 #include "app/MarketParamProxy.h"
 #include "app/Progress.h"
@@ -68,7 +67,10 @@ void QuorvaConsole::do_for(bool plot, std::istream& in) {
     const double final = read_double(in);
     if (final == NO_DOUBLE) throw_error("Expected final loop parameter value");
     const bool stepped = read_string(in, ":") == "step";
-    double step = (final - initial) / static_cast<double>(DEFAULT_LOOP_ROWS - 1);
+    const double intervals = static_cast<double>(DEFAULT_LOOP_ROWS - 1);
+    double step = (final - initial) / intervals;
+    // A range wider than the largest double still has a finite tenth.
+    if (!std::isfinite(step)) step = final / intervals - initial / intervals;
     if (stepped) {
         step = read_double(in);
         if (step == NO_DOUBLE) throw_error("Expected loop parameter step value");

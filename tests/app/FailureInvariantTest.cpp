@@ -175,7 +175,7 @@ TEST_F(FailureInvariant, ChartMessages) {
     const NoGnuplotRoot no_root;
     expect_failures({
         {"Please set environment variable GNUPLOT_ROOT to the gnuplot install directory",
-         {"plot vol 10 to 30: price", "plot level 110 to 90 step -20: price",
+         {"plot vol 20 to 30: price", "plot level 110 to 90 step -20: price",
           "plot level 90 to 110: delta[2] > c.png"}},
         {"Unknown file type", {"plot vol 10 to 30: price > chart.txt", "plot vol 10 to 30: price > chart"}},
         {"Expected file name", {"plot vol 10 to 30: price >", "plot vol 10 to 30: price >   "}},
