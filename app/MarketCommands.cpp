@@ -12,6 +12,7 @@
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <sstream>
 
 namespace quorva {
 
@@ -120,7 +121,9 @@ void QuorvaConsole::do_set(std::istream& in) {
     }
     // "set vol=25" and "set vol = 25" read like "set vol 25".
     if (peek_char(in) == '=') read_char(in);
-    const double value = read_double(in);
+    if (name == "smile") return set_smile(in);
+    const bool percent = name == "vol" || name == "rate" || name == "divyld";
+    const double value = percent ? read_percent(in) : read_double(in);
     if (value == std::numeric_limits<double>::max()) throw_error("Expected value");
     if (name == "date") return set_date(value, in);
     if (name == "time") return set_time(value, in);
@@ -132,7 +135,29 @@ void QuorvaConsole::do_set(std::istream& in) {
     if (name == "rate") param = MarketParamProxy::RATE;
     if (name == "divyld") param = MarketParamProxy::DIVYLD;
     if (param == MarketParamProxy::NONE) throw_error("Unknown market parameter '" + name + "'");
-    MarketParamProxy(market_, param).set_typed(value);
+    MarketParamProxy proxy(market_, param);
+    if (!percent) return proxy.set_typed(value);
+    // The fraction has the sign of the percent typed.
+    proxy.check_typed(value);
+    proxy.set(value);
+}
+
+void QuorvaConsole::set_smile(std::istream& in) {
+    const std::string reference = read_string(in, "");
+    double strike = Smile::STICKY_DELTA;
+    if (reference != "-") {
+        std::istringstream number(reference);
+        strike = read_double(number);
+        if (reference.empty() || strike == std::numeric_limits<double>::max() || !read_string(number, "").empty()) {
+            throw_error("Expected smile reference strike or '-'");
+        }
+    }
+    const double skew = read_double(in);
+    if (skew == std::numeric_limits<double>::max()) throw_error("Expected smile skew");
+    const double convexity = read_double(in);
+    if (convexity == std::numeric_limits<double>::max()) throw_error("Expected smile convexity");
+    check_end(in);
+    market_.smile() = Smile(strike, skew, convexity);
 }
 
 void QuorvaConsole::set_date(double day_value, std::istream& in) {

@@ -109,6 +109,12 @@ void QuorvaConsole::do_add(std::istream& in) {
 }
 
 void QuorvaConsole::do_del(std::istream& in) {
+    if (peek_char(in) == 'a') {
+        if (read_string(in, "") != "all") throw_error("Expected index");
+        check_end(in);
+        portfolio_.clear();
+        return;
+    }
     const int index = read_int(in);
     if (index == std::numeric_limits<int>::max()) throw_error("Expected index");
     if (index < 1 || index > boost::numeric_cast<int>(portfolio_.size())) {

@@ -35,7 +35,7 @@ Words no_arguments(const Words&) { return {}; }
 Words set_arguments(const Words& typed) {
     if (typed.empty()) {
         return {"level", "vol", "rate", "divyld", "date", "time", "realtime", "stickystrike", "stickydelta",
-                "trading"};
+                "trading", "smile"};
     }
     if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse"};
     return {};
@@ -86,6 +86,7 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "set level|vol|rate|divyld [=] VALUE     (vol, rate and divyld in percent)\n"
          "set date DAY MONTH [YEAR]    set time HOUR:MINUTE    set realtime\n"
          "set stickystrike    set stickydelta    set trading continuous|lse\n"
+         "set smile REF|- SKEW CONVEXITY     (REF - for a smile that moves with the level)\n"
          "  Examples: set vol 25    set date 20mar09    set time 14:30    set trading lse\n",
          set_arguments},
         {"add", "Add a derivative to the portfolio", [](C& c, const std::string&, std::istream& in) { c.do_add(in); },
@@ -95,8 +96,8 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          no_arguments},
         {"del", "Remove a derivative from the portfolio",
          [](C& c, const std::string&, std::istream& in) { c.do_del(in); },
-         "del INDEX\n"
-         "  Removes the position with that number in the listing; later ones move up.\n"
+         "del INDEX    del all\n"
+         "  Removes the position with that number in the listing (later ones move up), or every position.\n"
          "  Example: del 2\n",
          no_arguments},
         {"", "", [](C& c, const std::string& word, std::istream& in) { c.do_metric(word, in); },
@@ -126,6 +127,23 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "  One price per position: fits a smile to their implied volatilities and installs it.\n"
          "  Futures have none: they are listed with \"-\" and left out of the fit.\n"
          "  Example: calibrate 10.2 -4.1 7\n",
+         no_arguments},
+        {"source", "Run the commands of a file", [](C& c, const std::string&, std::istream& in) { c.do_source(in); },
+         "source FILE\n"
+         "  Runs the file's lines as typed commands, in order; the first that fails stops it.\n"
+         "  Blank lines and lines starting with # are skipped. Example: source morning.txt\n",
+         no_arguments},
+        {"save", "Save the market and the portfolio to a file",
+         [](C& c, const std::string&, std::istream& in) { c.do_save(in); },
+         "save FILE\n"
+         "  Writes the market and the portfolio as commands that load reads back.\n"
+         "  Example: save book.txt\n",
+         no_arguments},
+        {"load", "Load the market and the portfolio from a file",
+         [](C& c, const std::string&, std::istream& in) { c.do_load(in); },
+         "load FILE\n"
+         "  Replaces the market and the portfolio with the file's, or changes nothing if a line fails.\n"
+         "  Example: load book.txt\n",
          no_arguments},
         {"help", "Show this help", [](C& c, const std::string&, std::istream& in) { c.do_help_command(in); },
          "help [COMMAND]\n"
@@ -161,9 +179,12 @@ QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps
       reader_(new StreamLineReader(in, out)),
       terminal_output_(&out == &std::cout && isatty(STDOUT_FILENO)),
       pricer_(steps),
-      market_(100, 0.2, 0.05, Smile(Smile::STICKY_DELTA, 0, 0), 0.025,
-              ContinuousTrading::instance(), Time()) {
+      market_(start_up_market()) {
     out_ << INSTRUCTIONS;
+}
+
+Market QuorvaConsole::start_up_market() {
+    return Market(100, 0.2, 0.05, Smile(Smile::STICKY_DELTA, 0, 0), 0.025, ContinuousTrading::instance(), Time());
 }
 
 QuorvaConsole::~QuorvaConsole() = default;

@@ -9,6 +9,7 @@
 #include "model/Market.h"
 #include "model/Smile.h"
 
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -58,6 +59,10 @@ public:
     static std::string read_string(std::istream& in, const std::string& stops);
     static int read_int(std::istream& in);
     static double read_double(std::istream& in);
+    /// A number typed in percent, as the fraction nearest to the typed
+    /// decimal over 100 (rounded once, so that the digits `save` writes read
+    /// back to the last bit); the largest double when none can be read.
+    static double read_percent(std::istream& in);
     static void check_end(std::istream& in);
     static int cast_to_int(double x);
     static chrono::Date::Month cast_to_month(std::string word);
@@ -77,6 +82,19 @@ public:
     /// left out of the fit) and returns the fitted smile and volatility shift;
     /// the loop installs them once the market is restored.
     std::pair<Smile, double> do_calibrate(std::istream& in);
+    /// Runs a file's lines as typed commands; the first failing line stops it
+    /// with "FILE:LINE: message".
+    void do_source(std::istream& in);
+    /// Writes the market and the portfolio as commands that `load` reads back.
+    void do_save(std::istream& in);
+    /// Replaces the market and the portfolio with a saved file's, all or
+    /// nothing: the file's `set` and `add` lines run against the start-up
+    /// market and an empty portfolio.
+    void do_load(std::istream& in);
+
+    /// Level 100, volatility 20%, rate 5%, dividend yield 2.5%, a flat smile,
+    /// continuous trading, real time.
+    static Market start_up_market();
 
     /// True for the six metric words in any letter case.
     static bool is_metric_name(std::string word);
@@ -100,9 +118,16 @@ private:
     void do_calibrate_command(std::istream& in);
     void set_date(double day, std::istream& in);
     void set_time(double hour, std::istream& in);
+    /// "set smile REF SKEW CONVEXITY", REF "-" for a smile that moves with the level.
+    void set_smile(std::istream& in);
     /// The optional "> FILE" clause of `plot`: "" for the screen.
     static std::string read_chart_file(std::istream& in);
     void plot_scenario(const Scenario& scenario, const std::string& file);
+    /// The one word after `source`, `save` or `load`, ending the line.
+    static std::string read_file_name(std::istream& in);
+    /// Runs each line of the file that is not blank or a comment, in order,
+    /// until `exit`; a failure carries the file and line: "FILE:LINE: message".
+    void run_file(const std::string& file, const std::function<void(const std::string&)>& run_line);
 
     std::istream& in_;
     std::ostream& out_;
@@ -110,6 +135,8 @@ private:
     /// True when the output is a terminal, where long commands show progress.
     bool terminal_output_;
     bool running_ = true;
+    /// Source files being run, one inside the other.
+    int source_depth_ = 0;
     BinomialTreePricer pricer_;
     Market market_;
     Portfolio portfolio_;

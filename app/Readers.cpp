@@ -9,8 +9,11 @@
 #include <boost/algorithm/string/case_conv.hpp>
 
 #include <cctype>
+#include <cstdlib>
 #include <istream>
 #include <limits>
+#include <sstream>
+#include <string>
 
 namespace quorva {
 
@@ -70,6 +73,25 @@ std::string QuorvaConsole::read_string(std::istream& in, const std::string& stop
 int QuorvaConsole::read_int(std::istream& in) { return read_number(in, NO_INT); }
 
 double QuorvaConsole::read_double(std::istream& in) { return read_number(in, NO_DOUBLE); }
+
+double QuorvaConsole::read_percent(std::istream& in) {
+    skip_blanks(in);
+    const std::istream::pos_type start = in.tellg();
+    if (read_double(in) == NO_DOUBLE) return NO_DOUBLE;
+    const std::istream::pos_type end = in.tellg();
+    std::string text(static_cast<std::size_t>(end - start), '\0');
+    in.seekg(start);
+    in.read(&text[0], static_cast<std::streamsize>(text.size()));
+    // The typed digits with their exponent lowered by two, rounded once.
+    long exponent = 0;
+    const std::size_t e = text.find_first_of("eE");
+    if (e != std::string::npos) {
+        exponent = std::strtol(text.c_str() + e + 1, nullptr, 10);
+        text.erase(e);
+    }
+    std::istringstream shifted(text + "e" + std::to_string(exponent - 2));
+    return read_double(shifted);
+}
 
 void QuorvaConsole::check_end(std::istream& in) {
     if (!read_string(in, "").empty()) throw_error("Unexpected tokens found");

@@ -1,0 +1,140 @@
+// The commands that read and write files of commands: `source` runs one,
+// `save` writes the market and the portfolio as one, and `load` replaces
+// them with one's, all or nothing.
+
+#include "app/QuorvaConsole.h"
+
+#include "app/AtomicFile.h"
+#include "app/Interrupt.h"
+#include "app/RoundTrip.h"
+
+#include "calendar/Time.h"
+#include "calendar/TradingSchedule.h"
+#include "foundation/QuorvaException.h"
+
+#include <boost/algorithm/string/case_conv.hpp>
+#include <boost/algorithm/string/trim.hpp>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <istream>
+#include <sstream>
+
+namespace quorva {
+
+namespace {
+
+/// Files that source files, up to this depth.
+const int MAX_SOURCE_DEPTH = 16;
+
+/// Counts a source file in for its life.
+class Nesting {
+public:
+    explicit Nesting(int& depth) : depth_(depth) {
+        if (depth_ == MAX_SOURCE_DEPTH) QuorvaConsole::throw_error("Source files nested too deeply");
+        ++depth_;
+    }
+    ~Nesting() { --depth_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+private:
+    int& depth_;
+};
+
+}  // namespace
+
+std::string QuorvaConsole::read_file_name(std::istream& in) {
+    const std::string file = read_string(in, "");
+    if (file.empty()) throw_error("Expected file name");
+    check_end(in);
+    return file;
+}
+
+void QuorvaConsole::run_file(const std::string& file, const std::function<void(const std::string&)>& run_line) {
+    struct stat status {};
+    if (stat(file.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        throw_error("Cannot read file '" + file + "': " + std::strerror(EISDIR));
+    }
+    std::ifstream in(file);
+    if (!in) throw_error("Cannot read file '" + file + "': " + std::strerror(errno));
+    int number = 0;
+    for (std::string line; running_ && std::getline(in, line);) {
+        ++number;
+        boost::algorithm::trim(line);
+        if (line.empty() || line[0] == '#') continue;
+        try {
+            Interrupt::check();
+            run_line(line);
+        } catch (const std::exception& e) {
+            const auto* own = dynamic_cast<const usr::Exception*>(&e);
+            throw_error(file + ":" + std::to_string(number) + ": " + (own ? own->message() : e.what()));
+        }
+    }
+    if (in.bad()) throw_error("Cannot read file '" + file + "': " + std::strerror(errno));
+}
+
+void QuorvaConsole::do_source(std::istream& in) {
+    const std::string file = read_file_name(in);
+    const Nesting nesting(source_depth_);
+    run_file(file, [this](const std::string& line) { dispatch(line); });
+}
+
+void QuorvaConsole::do_load(std::istream& in) {
+    const std::string file = read_file_name(in);
+    Market market = start_up_market();
+    Portfolio portfolio;
+    std::swap(market, market_);
+    std::swap(portfolio, portfolio_);
+    try {
+        run_file(file, [this](const std::string& line) {
+            std::istringstream words(line);
+            const std::string word = read_string(words, "");
+            if (word != "set" && word != "add") throw_error("Only set and add can be loaded - '" + word + "'");
+            dispatch(line);
+        });
+    } catch (...) {
+        market_ = market;
+        portfolio_ = portfolio;
+        throw;
+    }
+}
+
+void QuorvaConsole::do_save(std::istream& in) {
+    const std::string file = read_file_name(in);
+    std::ostringstream text;
+    text << "# quorva market and portfolio, saved " << Time::now()
+         << "; load this file to get them back\n";
+    const Smile& smile = market_.smile();
+    text << "set level " << round_trip(market_.level()) << "\n"
+         << "set vol " << round_trip_percent(market_.volatility()) << "\n"
+         << "set smile " << (smile.strike() == Smile::STICKY_DELTA ? "-" : round_trip(smile.strike())) << " "
+         << round_trip(smile.skew()) << " " << round_trip(smile.convexity()) << "\n"
+         << "set rate " << round_trip_percent(market_.rate()) << "\n"
+         << "set divyld " << round_trip_percent(market_.div_yield()) << "\n";
+    if (market_.time() == Time()) {
+        text << "set realtime\n";
+    } else {
+        std::ostringstream instant;
+        instant << market_.time();
+        const std::string printed = instant.str();
+        const std::size_t at = printed.find(" @");
+        text << "set date " << printed.substr(0, at) << "\n"
+             << "set time " << printed.substr(at + 2) << "\n";
+    }
+    text << "set trading " << boost::algorithm::to_lower_copy(market_.trading_schedule()->name()) << "\n";
+    for (const Position& position : portfolio_) {
+        const Instrument& instrument = *position.second;
+        std::ostringstream printed;
+        printed.precision(round_trip_digits(instrument.strike()));
+        instrument.print(printed);
+        text << "add " << (position.first >= 0 ? "+" : "") << round_trip(position.first) << " " << printed.str()
+             << "\n";
+    }
+    write_atomically(file, text.str());
+}
+
+}  // namespace quorva
