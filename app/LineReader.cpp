@@ -1,5 +1,6 @@
 #include "app/LineReader.h"
 
+#include "app/HistoryFile.h"
 #include "app/Interrupt.h"
 
 #include <editline/readline.h>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <istream>
 #include <ostream>
 
@@ -28,6 +30,7 @@ namespace {
 // The line editor calls back into plain functions, so the state of the one
 // editor of the run lives here.
 EditLineReader::Completer completer;
+std::unique_ptr<HistoryFile> history;
 std::vector<std::string> candidates;
 bool line_done = false;
 bool input_ended = false;
@@ -40,7 +43,10 @@ void on_line(char* text) {
         return;
     }
     finished_line = text;
-    if (finished_line.find_first_not_of(" \t") != std::string::npos) add_history(text);
+    if (finished_line.find_first_not_of(" \t") != std::string::npos) {
+        add_history(text);
+        history->append(finished_line);
+    }
     std::free(text);
 }
 
@@ -65,6 +71,9 @@ EditLineReader::EditLineReader(Completer complete_words) {
     rl_catch_signals = 0;
     rl_readline_name = "quorva";
     using_history();
+    stifle_history(static_cast<int>(HistoryFile::MAX_LINES));
+    history = std::make_unique<HistoryFile>(HistoryFile::path_from_environment());
+    for (const std::string& line : history->load()) add_history(line.c_str());
     rl_basic_word_break_characters = " \t:[";
     rl_attempted_completion_function = complete;
 }

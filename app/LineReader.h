@@ -27,7 +27,7 @@ private:
     std::ostream& out_;
 };
 
-/// The terminal's line editor. History lives in memory for the run only.
+/// The terminal's line editor, with the history of earlier runs (HistoryFile).
 /// Ctrl-C abandons the line being typed; Ctrl-D on an empty line ends input.
 class EditLineReader : public LineReader {
 public:

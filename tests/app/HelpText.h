@@ -11,6 +11,9 @@ inline const char* const HELP_LIST =
     "plot      - View scenarios as a chart\n"
     "implvol   - Calculate implied volatility from a market price\n"
     "calibrate - Create a smile from a set of market prices\n"
+    "source    - Run the commands of a file\n"
+    "save      - Save the market and the portfolio to a file\n"
+    "load      - Load the market and the portfolio from a file\n"
     "help      - Show this help\n"
     "exit      - Exit\n"
     "\n";

@@ -20,8 +20,9 @@ TEST(Completion, CommandWordsAtTheStartOfALine) {
     EXPECT_EQ(Words({"market"}), QuorvaConsole::completions("", "mar"));
     EXPECT_EQ(Words({"del", "delta"}), QuorvaConsole::completions("  ", "del"));
     EXPECT_EQ(Words({"calibrate"}), QuorvaConsole::completions("", "c"));
+    EXPECT_EQ(Words({"set", "source", "save"}), QuorvaConsole::completions("", "s"));
     EXPECT_EQ(Words(), QuorvaConsole::completions("", "MAR"));
-    EXPECT_EQ(11u + 6u, QuorvaConsole::completions("", "").size());
+    EXPECT_EQ(14u + 6u, QuorvaConsole::completions("", "").size());
 }
 
 TEST(Completion, ArgumentsFollowTheCommandsGrammar) {

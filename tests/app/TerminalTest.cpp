@@ -30,6 +30,8 @@ public:
         pid_ = forkpty(&fd_, nullptr, nullptr, &size);
         if (pid_ == 0) {
             unsetenv("DISPLAY");
+            // No history file of the person running the tests is touched.
+            setenv("QUORVA_HISTORY", "", 1);
             for (const std::string& setting : settings) putenv(strdup(setting.c_str()));
             execl(QUORVA_BINARY, QUORVA_BINARY, static_cast<char*>(nullptr));
             _exit(127);
@@ -112,6 +114,27 @@ TEST(Terminal, UpArrowRecallsThePreviousLine) {
     terminal.wait_for("> ");
     terminal.type("market\r");
     EXPECT_NE(std::string::npos, terminal.wait_for("trade  = ").find("level  = 91"));
+}
+
+TEST(Terminal, HistoryIsKeptAcrossRuns) {
+    char folder[] = "/tmp/quorva-history-XXXXXX";
+    ASSERT_NE(nullptr, mkdtemp(folder));
+    const std::string file = std::string(folder) + "/history";
+    {
+        Terminal first({"QUORVA_HISTORY=" + file});
+        first.type("set level 91\r");
+        first.wait_for("> ");
+        first.type("# not a command\r");
+        first.wait_for("> ");
+    }
+    // The first run was killed, not ended: each line was kept as it was typed.
+    Terminal second({"QUORVA_HISTORY=" + file});
+    second.type("\x1b[A\x1b[A\r");
+    second.wait_for("> ");
+    second.type("market\r");
+    EXPECT_NE(std::string::npos, second.wait_for("trade  = ").find("level  = 91"));
+    unlink(file.c_str());
+    rmdir(folder);
 }
 
 TEST(Terminal, CtrlCCancelsALongCommandAndKeepsTheMarket) {

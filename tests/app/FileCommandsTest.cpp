@@ -1,0 +1,130 @@
+// save, load and source through the console: exact round trips, all or
+// nothing, and failures that name the file and line.
+
+#include "ConsoleSession.h"
+#include "app/RoundTrip.h"
+#include "tests/charting/FakeGnuplot.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace {
+
+using gnuplot::test::read_all;
+using gnuplot::test::TempDir;
+namespace fs = boost::filesystem;
+
+class FileCommands : public ::testing::Test {
+protected:
+    std::string path(const std::string& name) const { return (dir.path() / name).native(); }
+    void write(const std::string& name, const std::string& text) const { std::ofstream(path(name)) << text; }
+    /// What the market and the portfolio look like.
+    std::string state(ConsoleSession& session) { return session.run("market\nlist price"); }
+
+    TempDir dir{"quorva-files-%%%%-%%%%"};
+    ConsoleSession session;
+};
+
+/// Every instrument kind, a calibrated smile, LSE trading and a fixed clock,
+/// then the same book in real time.
+TEST_F(FileCommands, SaveThenLoadGivesTheSameMarketAndPortfolio) {
+    session.pin_clock();
+    session.run("add 100C 20mar09 @16:30\nadd -2 95P 20jun09\nadd 105C 20jun09\ncalibrate 1.9 -8 2.5");
+    session.run("add +10 100F 18dec09\nadd +0.25 105U 18dec09\nadd -3 98.7654321D 1jan2150 @08:01");
+    session.run("set trading lse\nset rate -0.123456789\nset divyld 3.3");
+    const std::string saved = state(session);
+    ASSERT_NE(std::string::npos, saved.find("smile  = (100, ")) << saved;
+    ASSERT_EQ("", session.run("save " + path("book.txt")));
+    EXPECT_EQ(0u, read_all(path("book.txt")).find("# quorva market and portfolio, saved "));
+
+    ConsoleSession fresh;
+    EXPECT_EQ("", fresh.run("load " + path("book.txt")));
+    EXPECT_EQ(saved, state(fresh));
+    // Every number to the last bit.
+    EXPECT_EQ(session.console().market().volatility(), fresh.console().market().volatility());
+    EXPECT_EQ(session.console().market().smile().convexity(), fresh.console().market().smile().convexity());
+    EXPECT_EQ(session.console().market().rate(), fresh.console().market().rate());
+    EXPECT_EQ(session.console().portfolio()[5].second->strike(), fresh.console().portfolio()[5].second->strike());
+
+    session.run("set realtime\nset stickydelta\nsave " + path("live.txt"));
+    EXPECT_NE(std::string::npos, read_all(path("live.txt")).find("\nset realtime\n"));
+    fresh.run("load " + path("live.txt"));
+    EXPECT_EQ(session.run("list"), fresh.run("list"));
+    EXPECT_NE(std::string::npos, fresh.run("market").find("[realtime]"));
+}
+
+TEST_F(FileCommands, PercentsReadBackToTheLastBit) {
+    std::mt19937_64 random(7);
+    std::uniform_real_distribution<double> fraction(-1, 3);
+    for (int i = 0; i < 20000; ++i) {
+        const double x = fraction(random);
+        std::istringstream typed(quorva::round_trip_percent(x));
+        ASSERT_EQ(x, quorva::QuorvaConsole::read_percent(typed)) << typed.str();
+    }
+}
+
+TEST_F(FileCommands, AFailingLoadChangesNothingAndNamesTheLine) {
+    session.pin_clock();
+    session.run("add 100C 20mar09\nset vol 30");
+    const std::string before = state(session);
+    write("bad.txt", "# a book\nset level 90\n\nadd 95P 20jun09\nadd 95X 20jun09\nadd 90C 20jun09\n");
+    write("other.txt", "set level 90\nlist\n");
+    session.expect_refusals({{"load " + path("bad.txt"), path("bad.txt") + ":5: Uknown instrument code"},
+                             {"load " + path("other.txt"), path("other.txt") + ":2: Only set and add can be loaded - 'list'"},
+                             {"load " + path("none.txt"),
+                              "Cannot read file '" + path("none.txt") + "': No such file or directory"},
+                             {"load " + dir.path().native(),
+                              "Cannot read file '" + dir.path().native() + "': Is a directory"},
+                             {"load", "Expected file name"}},
+                            [&](const std::string& line) { EXPECT_EQ(before, state(session)) << line; });
+}
+
+TEST_F(FileCommands, AFailedSaveLeavesTheOldFileAsItWas) {
+    write("kept.txt", "old contents\n");
+    chmod(path("kept.txt").c_str(), 0444);
+    session.expect_refusals(
+        {{"save " + path("missing/book.txt"),
+          "Cannot write file '" + path("missing/book.txt") + "': No such file or directory"},
+         {"save " + path("kept.txt"), "Cannot write file '" + path("kept.txt") + "': Permission denied"},
+         {"save", "Expected file name"}});
+    EXPECT_EQ("old contents\n", read_all(path("kept.txt")));
+    // No temporary file is left beside them (the folder holds bin/ and kept.txt).
+    EXPECT_EQ(2, std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));
+}
+
+TEST_F(FileCommands, SourceRunsLinesUntilTheFirstFailure) {
+    write("inner.txt", "set level 90\nsource " + path("inner.txt") + "\n");
+    write("outer.txt", "# set up\nset vol 25\nadd 100C 20mar09\nsource " + path("second.txt") + "\nset vol 40\n");
+    write("second.txt", "  set rate 1\n\ndel 2\nset rate 2\n");
+    EXPECT_EQ("Error: " + path("outer.txt") + ":4: " + path("second.txt") + ":3: Index out of range\n",
+              session.run("source " + path("outer.txt")));
+    // The lines before the failure keep their effect; the rest did not run.
+    const std::string market = session.run("market");
+    EXPECT_NE(std::string::npos, market.find("vol    = 25%\n")) << market;
+    EXPECT_NE(std::string::npos, market.find("rate   = 1%\n")) << market;
+    EXPECT_EQ(1u, session.console().portfolio().size());
+
+    std::string nested = "Error: ";
+    for (int i = 0; i < 16; ++i) nested += path("inner.txt") + ":2: ";
+    EXPECT_EQ(nested + "Source files nested too deeply\n", session.run("source " + path("inner.txt")));
+    EXPECT_EQ("Error: Unexpected tokens found\n", session.run("source a b"));
+}
+
+TEST_F(FileCommands, SmileAndEmptyPortfolioCommands) {
+    session.run("add 100C 20mar09\nadd 100P 20mar09\nset smile 95.5 -0.001 2e-05");
+    EXPECT_NE(std::string::npos, session.run("market").find("smile  = (95.5, -0.001, 2e-05)\n"));
+    session.run("set smile - 0.002 0\ndel all");
+    EXPECT_NE(std::string::npos, session.run("market").find("smile  = (-, 0.002, 0)\n"));
+    EXPECT_TRUE(session.console().portfolio().empty());
+    session.expect_refusals({{"set smile x 0 0", "Expected smile reference strike or '-'"},
+                             {"set smile 100 0", "Expected smile convexity"},
+                             {"set smile", "Expected smile reference strike or '-'"},
+                             {"del all 2", "Unexpected tokens found"}});
+}
+
+}  // namespace
