@@ -1,13 +1,17 @@
 // Feeds arbitrary bytes to an in-process console as command lines: every
 // input must end in output and "Error: " lines, never in a crash, a
 // sanitizer report, an escaping exception or a hang; and every line that
-// fails must leave the market and the portfolio exactly as they were.
+// fails must leave the market and the portfolio exactly as they were. Files
+// are written and read in a folder of the harness's own only.
 
 #include "app/Interrupt.h"
 #include "app/QuorvaConsole.h"
 
+#include <boost/filesystem/operations.hpp>
+
 #include <signal.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstddef>
@@ -109,12 +113,28 @@ struct State {
     }
 };
 
+/// The folder in which the commands that write and read files work, made at
+/// start-up and removed with what they wrote at exit.
+std::string work_folder;
+
+void remove_work_folder() {
+    boost::system::error_code ignored;
+    boost::filesystem::remove_all(work_folder, ignored);
+}
+
+/// A line that names no file outside the work folder: a path holds a '/'.
+bool stays_in_work_folder(const std::string& line) { return line.find('/') == std::string::npos; }
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // Without it, `plot` fails after computing its scenario: no gnuplot process
     // is started and no chart file is written.
     unsetenv("GNUPLOT_ROOT");
+    char folder[] = "/tmp/quorva-fuzz-XXXXXX";
+    if (mkdtemp(folder) == nullptr || chdir(folder) != 0) std::abort();
+    work_folder = folder;
+    std::atexit(remove_work_folder);
     return 0;
 }
 
@@ -127,6 +147,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     quorva::QuorvaConsole console(in, out, TREE_STEPS);
     arm_deadline(true);
     for (const std::string& line : command_lines(data, size)) {
+        if (!stays_in_work_folder(line)) continue;
         const State before(console);
         in.clear();
         in.str(line + "\n");
