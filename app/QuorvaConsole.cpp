@@ -155,7 +155,7 @@ std::vector<std::string> QuorvaConsole::command_words() {
     return words;
 }
 
-QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps)
+QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps, Opening opening)
     : in_(in),
       out_(out),
       reader_(new StreamLineReader(in, out)),
@@ -163,10 +163,12 @@ QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps
       pricer_(steps),
       market_(100, 0.2, 0.05, Smile(Smile::STICKY_DELTA, 0, 0), 0.025,
               ContinuousTrading::instance(), Time()) {
-    out_ << INSTRUCTIONS;
+    if (opening == Opening::INSTRUCTIONS) print_instructions();
 }
 
 QuorvaConsole::~QuorvaConsole() = default;
+
+void QuorvaConsole::print_instructions() { out_ << INSTRUCTIONS; }
 
 void QuorvaConsole::set_line_reader(std::unique_ptr<LineReader> reader) { reader_ = std::move(reader); }
 
@@ -178,12 +180,18 @@ void QuorvaConsole::go() {
             Interrupt::clear();
             dispatch(line);
         } catch (const usr::Exception& e) {
-            out_ << "Error: " << e.message() << "\n";
+            fail(e.message());
         } catch (const std::exception& e) {
-            out_ << "Error: " << e.what() << "\n";
+            fail(e.what());
         }
     }
     out_.flush();
+}
+
+void QuorvaConsole::fail(const std::string& message) {
+    out_ << "Error: " << message << "\n";
+    ++failures_;
+    if (bail_) running_ = false;
 }
 
 std::string QuorvaConsole::get_command_line() {
@@ -196,6 +204,7 @@ std::string QuorvaConsole::get_command_line() {
 }
 
 void QuorvaConsole::dispatch(const std::string& line) {
+    if (boost::algorithm::starts_with(boost::algorithm::trim_left_copy(line), "#")) return;
     std::istringstream stream(line);
     const std::string word = read_string(stream, "-+[");
     const Command* command = find_command(word);
