@@ -18,10 +18,12 @@ namespace quorva {
 
 LineReader::~LineReader() = default;
 
-StreamLineReader::StreamLineReader(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
+StreamLineReader::StreamLineReader(std::istream& in, std::ostream& out, bool show_prompts)
+    : in_(in), out_(out), show_prompts_(show_prompts) {}
 
 bool StreamLineReader::read_line(const std::string& prompt, std::string& line) {
-    out_ << prompt << std::flush;
+    if (show_prompts_) out_ << prompt;
+    out_.flush();
     return static_cast<bool>(std::getline(in_, line));
 }
 

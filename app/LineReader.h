@@ -17,14 +17,17 @@ public:
     virtual bool read_line(const std::string& prompt, std::string& line) = 0;
 };
 
+/// Plain lines from a stream; without prompts for a script, which shows only
+/// what its commands print.
 class StreamLineReader : public LineReader {
 public:
-    StreamLineReader(std::istream& in, std::ostream& out);
+    StreamLineReader(std::istream& in, std::ostream& out, bool show_prompts = true);
     bool read_line(const std::string& prompt, std::string& line) override;
 
 private:
     std::istream& in_;
     std::ostream& out_;
+    bool show_prompts_;
 };
 
 /// The terminal's line editor, with the history of earlier runs (HistoryFile).

@@ -173,14 +173,14 @@ std::vector<std::string> QuorvaConsole::command_words() {
     return words;
 }
 
-QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps)
+QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps, Opening opening)
     : in_(in),
       out_(out),
       reader_(new StreamLineReader(in, out)),
       terminal_output_(&out == &std::cout && isatty(STDOUT_FILENO)),
       pricer_(steps),
       market_(start_up_market()) {
-    out_ << INSTRUCTIONS;
+    if (opening == Opening::INSTRUCTIONS) print_instructions();
 }
 
 Market QuorvaConsole::start_up_market() {
@@ -188,6 +188,8 @@ Market QuorvaConsole::start_up_market() {
 }
 
 QuorvaConsole::~QuorvaConsole() = default;
+
+void QuorvaConsole::print_instructions() { out_ << INSTRUCTIONS; }
 
 void QuorvaConsole::set_line_reader(std::unique_ptr<LineReader> reader) { reader_ = std::move(reader); }
 
@@ -199,12 +201,18 @@ void QuorvaConsole::go() {
             Interrupt::clear();
             dispatch(line);
         } catch (const usr::Exception& e) {
-            out_ << "Error: " << e.message() << "\n";
+            fail(e.message());
         } catch (const std::exception& e) {
-            out_ << "Error: " << e.what() << "\n";
+            fail(e.what());
         }
     }
     out_.flush();
+}
+
+void QuorvaConsole::fail(const std::string& message) {
+    out_ << "Error: " << message << "\n";
+    ++failures_;
+    if (bail_) running_ = false;
 }
 
 std::string QuorvaConsole::get_command_line() {
@@ -217,6 +225,7 @@ std::string QuorvaConsole::get_command_line() {
 }
 
 void QuorvaConsole::dispatch(const std::string& line) {
+    if (boost::algorithm::starts_with(boost::algorithm::trim_left_copy(line), "#")) return;
     std::istringstream stream(line);
     const std::string word = read_string(stream, "-+[");
     const Command* command = find_command(word);

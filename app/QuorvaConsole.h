@@ -32,10 +32,26 @@ public:
     using Position = std::pair<double, usr::P<Instrument> >;
     using Portfolio = std::vector<Position>;
 
+    /// How the console starts: with the line of instructions for a person at
+    /// the prompt, or silently, as for a script.
+    enum class Opening { INSTRUCTIONS, SILENT };
+    static constexpr unsigned DEFAULT_STEPS = 1001;
+
     /// Reads commands from `in` and writes everything to `out`; `steps` is the
     /// tree size of every price.
-    QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps = 1001);
+    QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps = DEFAULT_STEPS,
+                  Opening opening = Opening::INSTRUCTIONS);
     ~QuorvaConsole();
+
+    /// The line that tells a person how to get help.
+    void print_instructions();
+    /// In bail mode the first command that fails ends the run, as `exit` does.
+    void set_bail(bool bail) { bail_ = bail; }
+    /// How many command lines have failed so far.
+    unsigned failures() const { return failures_; }
+    /// True once `exit` has run or bail mode has stopped at a failure; go()
+    /// then returns at once.
+    bool stopped() const { return !running_; }
 
     /// Reads command lines through `reader` instead of the input stream.
     void set_line_reader(std::unique_ptr<LineReader> reader);
@@ -111,8 +127,11 @@ private:
     static const Command* find_command(const std::string& word);
     /// The words that start a command line.
     static std::vector<std::string> command_words();
-    /// Runs one command line through the command table.
+    /// Runs one command line through the command table. A line whose first
+    /// non-blank character is '#' is a comment: it runs nothing.
     void dispatch(const std::string& line);
+    /// Reports a failed command line and counts it; in bail mode it stops the run.
+    void fail(const std::string& message);
     void do_exit(std::istream& in);
     void do_help_command(std::istream& in);
     void do_calibrate_command(std::istream& in);
@@ -135,6 +154,8 @@ private:
     /// True when the output is a terminal, where long commands show progress.
     bool terminal_output_;
     bool running_ = true;
+    bool bail_ = false;
+    unsigned failures_ = 0;
     /// Source files being run, one inside the other.
     int source_depth_ = 0;
     BinomialTreePricer pricer_;

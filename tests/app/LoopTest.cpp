@@ -29,6 +29,15 @@ TEST(Loop, BlankLinesOnlyPromptAgain) {
     EXPECT_EQ("> > > > Error: Unknown command - 'x'\n> ", session.raw("\n   \n\t \nx"));
 }
 
+TEST(Loop, CommentLinesRunNothingAndNeverFail) {
+    ConsoleSession session;
+    EXPECT_EQ("", session.run("# set level 50\n   \t# list\n#\n#oops"));
+    EXPECT_EQ(0u, session.console().failures());
+    EXPECT_NE(std::string::npos, session.run("market").find("level  = 100\n"));
+    EXPECT_EQ("Error: Unknown command - 'mar#ket'\n", session.run("mar#ket"));
+    EXPECT_EQ(1u, session.console().failures());
+}
+
 TEST(Loop, CommandWordsAreExactButMetricWordsAreNot) {
     ConsoleSession session;
     EXPECT_EQ("Error: Unknown command - 'MARKET'\n", session.run("MARKET"));

@@ -23,8 +23,9 @@ inline std::string read_file(const char* name) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-/// Runs the binary with `input` as its standard input, byte for byte.
-inline Outcome run_binary(const std::string& input) {
+/// Runs the binary with `input` as its standard input, byte for byte, and
+/// `arguments` as shell words.
+inline Outcome run_binary(const std::string& input, const std::string& arguments = "") {
     char in_name[] = "/tmp/quorva-raw-in-XXXXXX";
     char err_name[] = "/tmp/quorva-raw-err-XXXXXX";
     const int in_fd = mkstemp(in_name);
@@ -33,8 +34,8 @@ inline Outcome run_binary(const std::string& input) {
     EXPECT_EQ(static_cast<ssize_t>(input.size()), write(in_fd, input.data(), input.size()));
     close(in_fd);
     close(err_fd);
-    const std::string command = std::string("env -u GNUPLOT_ROOT -u DISPLAY -u WAYLAND_DISPLAY ") + QUORVA_BINARY +
-                                " < " + in_name + " 2> " + err_name;
+    const std::string command = std::string("env -u GNUPLOT_ROOT -u DISPLAY -u WAYLAND_DISPLAY ") +
+                                QUORVA_BINARY + " " + arguments + " < " + in_name + " 2> " + err_name;
     FILE* pipe = popen(command.c_str(), "r");
     Outcome run{"", "", -1};
     if (pipe == nullptr) return run;
