@@ -56,13 +56,7 @@ private:
 }  // namespace
 
 std::string QuorvaConsole::read_chart_file(std::istream& in) {
-    if (peek_char(in) != '>') return "";
-    read_char(in);
-    const std::string file = read_string(in, "");
-    if (file.empty()) throw_error("Expected file name");
-    if (!boost::algorithm::iends_with(file, ".png") && !boost::algorithm::iends_with(file, ".svg")) {
-        throw_error("Unknown file type");
-    }
+    const std::string file = read_output_file(in, {".png", ".svg"});
     // gnuplot reads the name inside double quotes, where a backquote runs a
     // shell command and a double quote ends the string.
     if (file.find_first_of("`\"") != std::string::npos) throw_error("Invalid file name");
@@ -99,7 +93,7 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
             }
         }
         gnuplot::LineChart chart;
-        for (const auto& point : scenario) chart.add_point(point.first, point.second);
+        for (const auto& point : scenario) chart.add_point(point.first, point.second.front());
         chart.plot(plotter);
         if (wait_for_enter) {
             out_ << "Press Enter to continue" << std::flush;
