@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <istream>
+#include <iterator>
 #include <ostream>
 
 namespace quorva {
@@ -53,6 +54,21 @@ private:
     fs::path path_;
 };
 
+/// The terminals that draw in a window of their own.
+const char* const WINDOW_TERMINALS[] = {"qt", "wxt", "x11", "aqua", "windows"};
+/// How long gnuplot may take to draw a chart in a window and say so.
+const int WINDOW_BUDGET_MS = 10000;
+
+/// True once gnuplot has drawn everything sent before on a window terminal;
+/// false for a text chart, or when gnuplot does not answer in time.
+bool in_window(gnuplot::Plotter& plotter) {
+    const TemporaryFile answer;
+    const TemporaryFile marker;
+    const std::string terminal = plotter.terminal(answer.path(), marker.path(), WINDOW_BUDGET_MS);
+    return std::find(std::begin(WINDOW_TERMINALS), std::end(WINDOW_TERMINALS), terminal) !=
+           std::end(WINDOW_TERMINALS);
+}
+
 }  // namespace
 
 std::string QuorvaConsole::read_chart_file(std::istream& in) {
@@ -69,7 +85,8 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
     gnuplot::Plotter::set_exe_dir(fs::path(root) / "bin");
 
     const bool to_text = file.empty() && !has_display();
-    const bool wait_for_enter = file.empty() && has_display() && &in_ == &std::cin && isatty(STDIN_FILENO);
+    // At a keyboard a window stays open, and gnuplot with it, until Enter.
+    const bool may_wait = file.empty() && has_display() && &in_ == &std::cin && isatty(STDIN_FILENO);
     if (!file.empty() && !std::ofstream(file, std::ios::app)) throw_error("Cannot write file '" + file + "'");
     const TemporaryFile text;
     const unsigned columns = terminal_columns(out_);
@@ -88,14 +105,14 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
         } else {
             // A gnuplot built without window terminals draws as text instead.
             plotter.send_command("if (GPVAL_TERM eq \"unknown\") " + text_terminal + "; " + text_output);
-            if (!wait_for_enter) {
+            if (!may_wait) {
                 plotter.send_command("if (GPVAL_TERM ne \"dumb\") eval \"set terminal \".GPVAL_TERM.\" persist\"");
             }
         }
         gnuplot::LineChart chart;
         for (const auto& point : scenario) chart.add_point(point.first, point.second.front());
         chart.plot(plotter);
-        if (wait_for_enter) {
+        if (may_wait && in_window(plotter)) {
             out_ << "Press Enter to continue" << std::flush;
             std::string ignored;
             std::getline(in_, ignored);
