@@ -4,6 +4,7 @@
 
 #include "app/QuorvaConsole.h"
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,13 @@ public:
     static const std::vector<std::string>& names();
     /// The metric named by a whole word in any letter case; NONE otherwise.
     static Metric parse_metric(std::string name);
+    /// The metrics named by the words typed from here to the end of the line
+    /// or to one of `stops` (which also end a word). "all" in any letter case
+    /// as the first word names the six, in the order of Metric, and ends the
+    /// list. A first word that names none is refused with `refusal`, a later
+    /// one with "Unexpected tokens found".
+    static std::vector<Metric> read_metrics(std::istream& in, const std::string& stops,
+                                            const std::string& refusal);
 
     LazyMetric(BinomialTreePricer& pricer, const Market& market, const Position& position,
                Metric metric);

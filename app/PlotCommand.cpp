@@ -18,6 +18,7 @@
 #include <fstream>
 #include <iostream>
 #include <istream>
+#include <iterator>
 #include <ostream>
 
 namespace quorva {
@@ -53,16 +54,25 @@ private:
     fs::path path_;
 };
 
+/// The terminals that draw in a window of their own.
+const char* const WINDOW_TERMINALS[] = {"qt", "wxt", "x11", "aqua", "windows"};
+/// How long gnuplot may take to draw a chart in a window and say so.
+const int WINDOW_BUDGET_MS = 10000;
+
+/// True once gnuplot has drawn everything sent before on a window terminal;
+/// false for a text chart, or when gnuplot does not answer in time.
+bool in_window(gnuplot::Plotter& plotter) {
+    const TemporaryFile answer;
+    const TemporaryFile marker;
+    const std::string terminal = plotter.terminal(answer.path(), marker.path(), WINDOW_BUDGET_MS);
+    return std::find(std::begin(WINDOW_TERMINALS), std::end(WINDOW_TERMINALS), terminal) !=
+           std::end(WINDOW_TERMINALS);
+}
+
 }  // namespace
 
 std::string QuorvaConsole::read_chart_file(std::istream& in) {
-    if (peek_char(in) != '>') return "";
-    read_char(in);
-    const std::string file = read_string(in, "");
-    if (file.empty()) throw_error("Expected file name");
-    if (!boost::algorithm::iends_with(file, ".png") && !boost::algorithm::iends_with(file, ".svg")) {
-        throw_error("Unknown file type");
-    }
+    const std::string file = read_output_file(in, {".png", ".svg"});
     // gnuplot reads the name inside double quotes, where a backquote runs a
     // shell command and a double quote ends the string.
     if (file.find_first_of("`\"") != std::string::npos) throw_error("Invalid file name");
@@ -75,7 +85,8 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
     gnuplot::Plotter::set_exe_dir(fs::path(root) / "bin");
 
     const bool to_text = file.empty() && !has_display();
-    const bool wait_for_enter = file.empty() && has_display() && &in_ == &std::cin && isatty(STDIN_FILENO);
+    // At a keyboard a window stays open, and gnuplot with it, until Enter.
+    const bool may_wait = file.empty() && has_display() && &in_ == &std::cin && isatty(STDIN_FILENO);
     if (!file.empty() && !std::ofstream(file, std::ios::app)) throw_error("Cannot write file '" + file + "'");
     const TemporaryFile text;
     const unsigned columns = terminal_columns(out_);
@@ -94,14 +105,14 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
         } else {
             // A gnuplot built without window terminals draws as text instead.
             plotter.send_command("if (GPVAL_TERM eq \"unknown\") " + text_terminal + "; " + text_output);
-            if (!wait_for_enter) {
+            if (!may_wait) {
                 plotter.send_command("if (GPVAL_TERM ne \"dumb\") eval \"set terminal \".GPVAL_TERM.\" persist\"");
             }
         }
         gnuplot::LineChart chart;
-        for (const auto& point : scenario) chart.add_point(point.first, point.second);
+        for (const auto& point : scenario) chart.add_point(point.first, point.second.front());
         chart.plot(plotter);
-        if (wait_for_enter) {
+        if (may_wait && in_window(plotter)) {
             out_ << "Press Enter to continue" << std::flush;
             std::string ignored;
             std::getline(in_, ignored);

@@ -41,10 +41,31 @@ Words set_arguments(const Words& typed) {
     return {};
 }
 
-/// "PARAM FROM to TO [step STEP] : METRIC", with ":" typed as a word of its own.
-Words loop_arguments(const Words& typed) {
-    for (const std::string& word : typed) {
-        if (word == ":") return typed.back() == ":" ? metrics() : Words();
+/// True when every word names a metric.
+bool all_metrics(const Words& words) {
+    for (const std::string& word : words) {
+        if (!QuorvaConsole::is_metric_name(word)) return false;
+    }
+    return true;
+}
+
+/// "METRIC...|all": the metric names and "all" first, then the metric names
+/// again after each metric name.
+Words metric_list(const Words& typed) {
+    if (!all_metrics(typed)) return {};
+    Words words = metrics();
+    if (typed.empty()) words.push_back("all");
+    return words;
+}
+
+/// "PARAM FROM to TO [step STEP] : METRICS", with ":" typed as a word of its
+/// own; `several` when more than one metric may follow it.
+Words loop_arguments(const Words& typed, bool several) {
+    for (auto word = typed.begin(); word != typed.end(); ++word) {
+        if (*word != ":") continue;
+        const Words after(word + 1, typed.end());
+        if (several) return metric_list(after);
+        return after.empty() ? metrics() : Words();
     }
     if (typed.empty()) return LOOP_PARAMETERS;
     if (typed.size() == 2) return {"to"};
@@ -52,7 +73,9 @@ Words loop_arguments(const Words& typed) {
     return {};
 }
 
-Words list_arguments(const Words& typed) { return typed.empty() ? metrics() : Words(); }
+Words for_arguments(const Words& typed) { return loop_arguments(typed, true); }
+
+Words plot_arguments(const Words& typed) { return loop_arguments(typed, false); }
 
 }  // namespace
 
@@ -78,10 +101,11 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          no_arguments},
         {"list", "List the portfolio of derivatives",
          [](C& c, const std::string&, std::istream& in) { c.do_list(in); },
-         "list [METRIC]\n"
-         "  Lists the positions, with one metric per position and the total when one is named.\n"
-         "  Examples: list    list price    list delta\n",
-         list_arguments},
+         "list [METRIC ...|all] [> FILE.csv]\n"
+         "  Lists the positions, with a column and a total for each metric named (all: the six).\n"
+         "  Several metrics get a header row; > FILE.csv writes the table to a CSV file instead.\n"
+         "  Examples: list    list price    list price delta gamma    list all > book.csv\n",
+         metric_list},
         {"set", "Set a market parameter", [](C& c, const std::string&, std::istream& in) { c.do_set(in); },
          "set level|vol|rate|divyld [=] VALUE     (vol, rate and divyld in percent)\n"
          "set date DAY MONTH [YEAR]    set time HOUR:MINUTE    set realtime\n"
@@ -106,15 +130,18 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "  Examples: price    delta[2]\n",
          no_arguments},
         {"for", "What-if analysis", [](C& c, const std::string&, std::istream& in) { c.do_for(false, in); },
-         "for level|vol|rate|divyld FROM to TO [step STEP]: METRIC [[INDEX]]\n"
-         "  Tabulates the metric as the parameter steps from FROM to TO (ten steps unless STEP is given).\n"
-         "  Examples: for vol 10 to 30 step 5: price    for level 90 to 110: delta[2]\n",
-         loop_arguments},
+         "for level|vol|rate|divyld FROM to TO [step STEP]: METRIC ...|all [[INDEX]] [> FILE.csv]\n"
+         "  Tabulates the metrics as the parameter steps from FROM to TO (ten steps unless STEP is given).\n"
+         "  One INDEX after the last metric applies to every metric. Several metrics get a header row;\n"
+         "  > FILE.csv writes the table to a CSV file instead, percentages as numbers (column vol_pct).\n"
+         "  Examples: for vol 10 to 30 step 5: price    for level 90 to 110: price delta[2]\n"
+         "            for vol 10 to 40: all > vol.csv\n",
+         for_arguments},
         {"plot", "View scenarios as a chart", [](C& c, const std::string&, std::istream& in) { c.do_for(true, in); },
          "plot level|vol|rate|divyld FROM to TO [step STEP]: METRIC [[INDEX]] [> FILE.png|FILE.svg]\n"
          "  Draws the what-if scenario through gnuplot: in a window, as text, or into an image file.\n"
          "  Examples: plot level 80 to 120 step 1: delta    plot vol 10 to 40: price > vol.png\n",
-         loop_arguments},
+         plot_arguments},
         {"implvol", "Calculate implied volatility from a market price",
          [](C& c, const std::string&, std::istream& in) { c.do_implvol(in); },
          "implvol [INDEX] PRICE\n"
@@ -254,8 +281,10 @@ void QuorvaConsole::do_help() {
 }
 
 void QuorvaConsole::do_help_command(std::istream& in) {
-    const Command* command = find_command(read_string(in, ""));
-    if (command == nullptr) return do_help();
+    const std::string word = read_string(in, "");
+    if (word.empty()) return do_help();
+    const Command* command = find_command(word);
+    if (command == nullptr) throw_error("Unknown command - '" + word + "'");
     out_ << command->usage << "\n";
 }
 

@@ -26,8 +26,9 @@ public:
     class MarketParamProxy;
     class LazyMetric;
 
-    /// (parameter value as typed, metric value) for each step of a what-if loop.
-    using Scenario = std::vector<std::pair<double, double> >;
+    /// (parameter value as typed, the value of each metric) for each step of a
+    /// what-if loop.
+    using Scenario = std::vector<std::pair<double, std::vector<double> > >;
     /// A signed quantity (never 0) of one instrument.
     using Position = std::pair<double, usr::P<Instrument> >;
     using Portfolio = std::vector<Position>;
@@ -84,6 +85,9 @@ public:
     static chrono::Date::Month cast_to_month(std::string word);
     static chrono::Date read_date(std::istream& in);
     static usr::P<Instrument> read_instrument(std::istream& in);
+    /// The optional "> FILE" clause: "" when none is typed; refuses a name that
+    /// ends in none of `endings` (in any letter case).
+    static std::string read_output_file(std::istream& in, const std::vector<std::string>& endings);
 
     void do_market(std::istream& in);
     void do_set(std::istream& in);
@@ -139,6 +143,9 @@ private:
     void set_time(double hour, std::istream& in);
     /// "set smile REF SKEW CONVEXITY", REF "-" for a smile that moves with the level.
     void set_smile(std::istream& in);
+    /// The optional "[INDEX]" after metric words: the position it names, or
+    /// null for the whole portfolio when none is typed.
+    const Position* read_position(std::istream& in);
     /// The optional "> FILE" clause of `plot`: "" for the screen.
     static std::string read_chart_file(std::istream& in);
     void plot_scenario(const Scenario& scenario, const std::string& file);

@@ -7,6 +7,7 @@
 #include "model/Instrument.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
+#include <boost/algorithm/string/predicate.hpp>
 
 #include <cctype>
 #include <cstdlib>
@@ -152,6 +153,17 @@ usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
     case 'D': return usr::P<Instrument>(new DigitalDown(strike, expiry));
     default: throw_error("Uknown instrument code");
     }
+}
+
+std::string QuorvaConsole::read_output_file(std::istream& in, const std::vector<std::string>& endings) {
+    if (peek_char(in) != '>') return "";
+    read_char(in);
+    const std::string file = read_string(in, "");
+    if (file.empty()) throw_error("Expected file name");
+    for (const std::string& ending : endings) {
+        if (boost::algorithm::iends_with(file, ending)) return file;
+    }
+    throw_error("Unknown file type");
 }
 
 }  // namespace quorva

@@ -1,16 +1,23 @@
 // The what-if command: step one market parameter through a range and
-// evaluate a metric at each step, as a table (`for`) or a chart (`plot`).
+// evaluate metrics at each step, as a table on the console or in a CSV file
+// (`for`) or as a chart of one metric (`plot`).
 
+#include "app/AtomicFile.h"
 #include "app/FixMarket.h"
 #include "app/LazyMetric.h"
 #include "app/MarketParamProxy.h"
 #include "app/Progress.h"
+#include "app/Table.h"
+
+#include <boost/algorithm/string/case_conv.hpp>
 
 #include <cmath>
 #include <cstddef>
 #include <istream>
 #include <limits>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace quorva {
@@ -55,12 +62,35 @@ std::size_t count_rows(double initial, double final, double step) {
     }
 }
 
+/// `x` as the console writes it, or exactly for a file.
+std::string number_text(double x, bool exactly) {
+    if (exactly) return exact(x);
+    std::ostringstream text;
+    text << x;
+    return text.str();
+}
+
+/// The header row `columns`, then for each step the parameter as typed (with
+/// "%" on the console for a percentage) and each metric: numbers as the
+/// console shows them, or exactly for a file.
+Table loop_table(const std::vector<std::string>& columns, const QuorvaConsole::Scenario& scenario,
+                 bool percentage, bool exactly) {
+    Table table(1, columns);
+    for (const auto& row : scenario) {
+        table.push_back({number_text(row.first, exactly) + (percentage && !exactly ? "%" : "")});
+        for (const double value : row.second) table.back().push_back(number_text(value, exactly));
+    }
+    return table;
+}
+
 }  // namespace
 
 void QuorvaConsole::do_for(bool plot, std::istream& in) {
     const FixMarket fix(market_);
-    const MarketParamProxy::Param param = MarketParamProxy::parse_param(read_string(in, ""));
+    std::string parameter = read_string(in, "");
+    const MarketParamProxy::Param param = MarketParamProxy::parse_param(parameter);
     if (param == MarketParamProxy::NONE) throw_error("Expected loop market parameter");
+    boost::algorithm::to_lower(parameter);
     const double initial = read_double(in);
     if (initial == NO_DOUBLE) throw_error("Expected intital loop parameter value");
     if (read_string(in, "") != "to") throw_error("Expected 'to' after initial loop parameter value");
@@ -76,11 +106,27 @@ void QuorvaConsole::do_for(bool plot, std::istream& in) {
         if (step == NO_DOUBLE) throw_error("Expected loop parameter step value");
     }
     if (read_char(in) != ':') throw_error("Expected ':'");
-    const std::string name = read_string(in, plot ? "[>" : "[");
-    if (name.empty()) throw_error("Expected metric name");
-    const LazyMetric metric = bind_metric(name, in);
+    // Metric words, then at most one index, which applies to every metric.
+    const std::vector<LazyMetric::Metric> kinds = LazyMetric::read_metrics(in, "[>", "Expected metric name");
+    const Position* position = read_position(in);
+    if (position != nullptr) {
+        const std::string next = read_string(in, "[>");
+        if (is_metric_name(next)) throw_error("Index must follow the last metric");
+        if (!next.empty()) throw_error("Unexpected tokens found");
+    }
+    if (plot && kinds.size() > 1) throw_error("One metric per chart");
+    std::vector<LazyMetric> metrics;
+    std::vector<std::string> columns = {parameter};
+    for (const LazyMetric::Metric kind : kinds) {
+        metrics.push_back(position == nullptr ? LazyMetric(pricer_, market_, portfolio_, kind)
+                                              : LazyMetric(pricer_, market_, *position, kind));
+        columns.push_back(LazyMetric::names()[kind - 1]);
+        if (position != nullptr) {
+            columns.back() += "[" + std::to_string(position - portfolio_.data() + 1) + "]";
+        }
+    }
     MarketParamProxy proxy(market_, param);
-    const std::string chart_file = plot ? read_chart_file(in) : std::string();
+    const std::string file = plot ? read_chart_file(in) : read_output_file(in, {".csv"});
     check_end(in);
     refuse_endless(initial, final, step);
     const std::size_t rows = stepped ? count_rows(initial, final, step) : DEFAULT_LOOP_ROWS;
@@ -96,13 +142,22 @@ void QuorvaConsole::do_for(bool plot, std::istream& in) {
         Progress progress(out_, rows, terminal_output_);
         for (const double x : values) {
             proxy.set_typed(x);
-            scenario.emplace_back(x, metric.eval());
+            scenario.emplace_back(x, std::vector<double>());
+            for (const LazyMetric& metric : metrics) scenario.back().second.push_back(metric.eval());
             progress.advance();
         }
     }
-    if (plot) return plot_scenario(scenario, chart_file);
+    if (plot) return plot_scenario(scenario, file);
+    if (!file.empty()) {
+        if (percentage) columns[0] += "_pct";
+        return write_atomically(file, csv(loop_table(columns, scenario, percentage, true)));
+    }
+    if (metrics.size() > 1) {
+        out_ << tab_separated(loop_table(columns, scenario, percentage, false));
+        return;
+    }
     for (const auto& row : scenario) {
-        out_ << row.first << (percentage ? "%" : "") << "\t" << row.second << "\n";
+        out_ << row.first << (percentage ? "%" : "") << "\t" << row.second[0] << "\n";
     }
     out_ << "\n";
 }

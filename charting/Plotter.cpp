@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -121,6 +122,16 @@ bool Plotter::join(const fs::path& marker, int budget_ms) {
     if (budget_ms <= 0) return false;
     remove_wait(marker, budget_ms);
     return budget_ms > 0;
+}
+
+std::string Plotter::terminal(const fs::path& answer, const fs::path& marker, int budget_ms) {
+    send_command("set print " + quoted(answer.native()));
+    send_command("print GPVAL_TERM");
+    send_command("unset print");
+    std::string name;
+    if (join(marker, budget_ms)) std::getline(std::ifstream(answer.native()), name);
+    remove_no_throw(answer);
+    return name;
 }
 
 }  // namespace gnuplot

@@ -44,6 +44,12 @@ public:
     /// True once gnuplot has handled every command sent before, shown by its
     /// writing `marker` within `budget_ms`.
     bool join(const boost::filesystem::path& marker, int budget_ms);
+    /// The name of the terminal gnuplot draws on now (GPVAL_TERM), which it
+    /// writes to `answer`, read back once a join through `marker` shows every
+    /// command before handled; "" when that takes longer than `budget_ms`.
+    /// `answer` is removed in the end.
+    std::string terminal(const boost::filesystem::path& answer, const boost::filesystem::path& marker,
+                         int budget_ms);
 
     static boost::filesystem::path exe_path;
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/filesystem.hpp>
+
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -82,11 +84,13 @@ protected:
 
 TEST_F(FailureInvariant, LoopAndReaderMessages) {
     expect_failures({
-        {"Unknown command - 'MARKET'", {"MARKET", "MARKET now"}},
+        {"Unknown command - 'MARKET'", {"MARKET", "MARKET now", "help MARKET"}},
         {"Unknown command - ''", {"-5", "+market", "[1]"}},
         {"Unknown command - 'Set'", {"Set vol 25"}},
+        {"Unknown command - 'me'", {"help me"}},
         {"Unexpected tokens found",
          {"market x", "market+", "add 100C 20mar09 x", "add 100C 20mar09 @16:30 x", "del 1 2", "list price 2",
+          "list all price", "list price delta[1]", "list price > t.csv x", "for vol 10 to 20: all delta",
           "price x", "delta[1] x", "set level 1 2", "set realtime now", "set stickystrike 5",
           "set stickydelta x", "set date 5mar09 x", "set time 9:30 x", "for vol 10 to 20: price x",
           "plot vol 10 to 20: price x", "implvol [1] 5 x", "calibrate 1 2 3 4 5 6", "calibrate 5 abc"}},
@@ -136,7 +140,7 @@ TEST_F(FailureInvariant, PortfolioAndMetricMessages) {
         {"Expected index", {"del", "del x", "del [1]"}},
         {"Index out of range",
          {"del 0", "del 6", "del -1", "delta [0]", "delta []", "price[6]", "gamma [ -1 ]"}},
-        {"Invalid metric", {"list foo", "list price[1]", "list veg"}},
+        {"Invalid metric", {"list foo", "list price[1]", "list veg", "list foo price"}},
         {"Expected ']'", {"delta [1", "delta [1 x", "rho[2)"}},
     });
 }
@@ -154,7 +158,11 @@ TEST_F(FailureInvariant, WhatIfMessages) {
             {"Expected loop parameter step value", {line("vol 10 to 20 step: price"), line("vol 10 to 20 step x: price")}},
             {"Expected ':'", {line("vol 10 to 20 price"), line("vol 10 to 20 step 2 price"), line("vol 10 to 20")}},
             {"Expected metric name", {line("vol 10 to 20:"), line("vol 10 to 20: foo"), line("vol 10 to 20: [1]")}},
-            {"Index out of range", {line("vol 10 to 20: price[6]"), line("level 90 to 110: delta[0]")}},
+            {"Index out of range",
+             {line("vol 10 to 20: price[6]"), line("level 90 to 110: delta[0]"),
+              line("vol 10 to 20: price delta [6]")}},
+            {"Index must follow the last metric",
+             {line("vol 10 to 20: price[1] delta"), line("level 90 to 110: delta [2] Gamma[2]")}},
             {"Expected ']'", {line("vol 10 to 20: price[1"), line("vol 10 to 20: price[1 x")}},
             {"Loop will not terminate",
              {line("level 100 to 100: price"), line("level 90 to 110 step -1: price"),
@@ -180,7 +188,31 @@ TEST_F(FailureInvariant, ChartMessages) {
         {"Unknown file type", {"plot vol 10 to 30: price > chart.txt", "plot vol 10 to 30: price > chart"}},
         {"Expected file name", {"plot vol 10 to 30: price >", "plot vol 10 to 30: price >   "}},
         {"Expected metric name", {"plot vol 10 to 30: > chart.png"}},
+        {"One metric per chart",
+         {"plot vol 10 to 30: price delta", "plot vol 10 to 30: all",
+          "plot level 90 to 110: price delta[2] > c.png"}},
     });
+}
+
+TEST_F(FailureInvariant, TableFileMessages) {
+    namespace fs = boost::filesystem;
+    const fs::path file = fs::temp_directory_path() / fs::unique_path("quorva-table-%%%%-%%%%.csv");
+    expect_failures({
+        {"Unknown file type",
+         {"list price > t.txt", "list > t", "list all > t.csv.png", "for vol 10 to 30: price > t.png",
+          "for level 90 to 110: price delta > t.svg"}},
+        {"Expected file name", {"list >", "list price delta >", "for vol 10 to 30: price >"}},
+        {"Expected metric name", {"for vol 10 to 30: > t.csv"}},
+        {"Cannot write file '/nonexistent/t.csv': No such file or directory",
+         {"list price > /nonexistent/t.csv", "list > /nonexistent/t.csv",
+          "for level 100 to 110 step 5: price delta > /nonexistent/t.csv"}},
+        // The smile turns the volatility at the future's strike negative: the
+        // first row prices, the second fails, and not one row is printed or written.
+        {"Negative volatility at strike 110",
+         {"for vol 12 to 10 step -1: price delta",
+          "for vol 12 to 10 step -1: price delta > " + file.native()}},
+    });
+    EXPECT_FALSE(fs::exists(file));
 }
 
 TEST_F(FailureInvariant, VolatilityMessages) {

@@ -1,12 +1,13 @@
 // Drives the real binary through a pseudo-terminal, as a person at the
 // keyboard would: completion, history, Ctrl-C and Ctrl-D.
 
+#include "tests/charting/FakeGnuplot.h"
+
 #include <gtest/gtest.h>
 
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -176,28 +177,55 @@ TEST(Terminal, CtrlDEndsTheRun) {
     EXPECT_EQ(0, terminal.exit_code());
 }
 
-TEST(Terminal, WithADisplayPlotWaitsForEnterBeforeClosingGnuplot) {
-    char folder[] = "/tmp/quorva-window-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(folder));
-    const std::string bin = std::string(folder) + "/bin";
-    mkdir(bin.c_str(), 0700);
-    const std::string script = bin + "/gnuplot";
-    FILE* file = fopen(script.c_str(), "w");
-    fprintf(file, "#!/bin/sh\ncat > /dev/null\n");
-    fclose(file);
-    chmod(script.c_str(), 0700);
+/// A gnuplot with a window terminal, as far as the console can tell: it
+/// answers the terminal question with "x11", writes the markers of joins, and
+/// leaves a file "closed" in its folder when its input ends.
+class WindowGnuplot {
+public:
+    WindowGnuplot() {
+        dir_.install_gnuplot(
+            "while IFS= read -r line; do\n"
+            "  case \"$line\" in\n"
+            "    'set print \"'*) answer=${line#set print \\\"}; answer=${answer%\\\"} ;;\n"
+            "    'print GPVAL_TERM') echo x11 > \"$answer\" ;;\n"
+            "    'save term \"'*) marker=${line#save term \\\"}; : > \"${marker%\\\"}\" ;;\n"
+            "  esac\n"
+            "done\n"
+            ": > '" + closed() + "'");
+    }
+    std::string root() const { return dir_.path().native(); }
+    bool has_closed() const { return access(closed().c_str(), F_OK) == 0; }
 
-    Terminal terminal({"DISPLAY=:0", "GNUPLOT_ROOT=" + std::string(folder)});
+private:
+    std::string closed() const { return root() + "/closed"; }
+
+    gnuplot::test::TempDir dir_{"quorva-window-%%%%-%%%%"};
+};
+
+TEST(Terminal, WithADisplayPlotWaitsForEnterBeforeClosingGnuplot) {
+    const WindowGnuplot gnuplot;
+    Terminal terminal({"DISPLAY=:0", "GNUPLOT_ROOT=" + gnuplot.root()});
     terminal.type("plot level 80 to 120: price\r");
     EXPECT_NE(std::string::npos, terminal.wait_for("Press Enter to continue").find("Press Enter to continue"));
     Terminal::pause();
+    EXPECT_FALSE(gnuplot.has_closed());
     terminal.type("\r");
     terminal.wait_for("> ");
+    EXPECT_TRUE(gnuplot.has_closed());
     terminal.type("market\r");
     EXPECT_NE(std::string::npos, terminal.wait_for("trade  = ").find("level  = 100"));
-    unlink(script.c_str());
-    rmdir(bin.c_str());
-    rmdir(folder);
+}
+
+// The installed gnuplot has no window terminal: the chart comes as text at
+// once, and the next line typed is a command again.
+TEST(Terminal, WithADisplayButATextOnlyGnuplotPlotNeverWaits) {
+    Terminal terminal({"DISPLAY=:0", "GNUPLOT_ROOT=/usr"});
+    terminal.type("plot level 80 to 120: price\r");
+    const std::string chart = terminal.wait_for("\n> ");
+    EXPECT_EQ(std::string::npos, chart.find("Press Enter")) << chart;
+    EXPECT_NE(std::string::npos, chart.find("120")) << chart;
+    terminal.type("set level 90\rmarket\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("trade  = ").find("level  = 90"));
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TEST_F(WhatIf, Messages) {
         {"for vol 10 to 20: price[5]", "Index out of range"},
         {"for vol 10 to 20: price[1", "Expected ']'"},
         {"for vol 10 to 20: price x", "Unexpected tokens found"},
-        {"for vol 10 to 20: price > a.png", "Unexpected tokens found"},
+        {"for vol 10 to 20: price > a.png", "Unknown file type"},
         {"for level 100 to 100: price", "Loop will not terminate"},
         {"for level 100 to 100 step -1: price", "Loop will not terminate"},
         {"for level 110 to 90 step 0: price", "Loop will not terminate"},

@@ -83,6 +83,16 @@ TEST_F(GnuplotTest, JoinWaitsForGnuplotToCatchUp) {
     EXPECT_FALSE(fs::exists(marker));
 }
 
+TEST_F(GnuplotTest, TellsItsTerminalOnceTheChartIsDrawn) {
+    Plotter plotter;
+    plotter.send_command("set terminal dumb");
+    scenario().plot(plotter);
+    EXPECT_EQ("dumb", plotter.terminal(file("answer"), file("marker"), 10000));
+    EXPECT_FALSE(fs::exists(file("answer")));
+    EXPECT_NE("", read_all(output()));
+    EXPECT_EQ("", read_all(errors()));
+}
+
 // Each chart in a gnuplot of its own, since settings carry over from one
 // chart to the next within one gnuplot.
 TEST_F(GnuplotTest, AcceptsEveryCommandTheChartsSend) {

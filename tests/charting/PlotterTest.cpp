@@ -145,6 +145,17 @@ TEST(PlotterTest, JoinClearsALeftoverMarkerBeforeAskingForIt) {
     EXPECT_EQ(Lines{"save term " + Plotter::quoted(marker.native())}, gnuplot.lines());
 }
 
+TEST(PlotterTest, AGnuplotThatNeverAnswersHasNoTerminalName) {
+    const RecordingGnuplot gnuplot;
+    const fs::path answer = gnuplot.dir() / "answer";
+    std::ofstream(answer.native()) << "x11\n";
+    {
+        Plotter plotter;
+        EXPECT_EQ("", plotter.terminal(answer, gnuplot.dir() / "marker", 50));
+    }
+    EXPECT_FALSE(fs::exists(answer));
+}
+
 TEST(PlotterTest, GnuplotThatExitedMakesSendingFail) {
     const TempDir dir;
     dir.install_gnuplot("exit 0");

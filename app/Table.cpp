@@ -1,0 +1,46 @@
+#include "app/Table.h"
+
+#include <charconv>
+
+namespace quorva {
+
+namespace {
+
+std::string csv_cell(const std::string& cell) {
+    if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
+    std::string quoted = "\"";
+    for (char c : cell) {
+        quoted += c;
+        if (c == '"') quoted += c;
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+std::string tab_separated(const Table& table) {
+    std::string text;
+    for (const std::vector<std::string>& row : table) {
+        for (std::size_t i = 0; i < row.size(); ++i) text += (i > 0 ? "\t" : "") + row[i];
+        text += "\n";
+    }
+    return text + "\n";
+}
+
+std::string csv(const Table& table) {
+    std::string text;
+    for (const std::vector<std::string>& row : table) {
+        for (std::size_t i = 0; i < row.size(); ++i) text += (i > 0 ? "," : "") + csv_cell(row[i]);
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::string exact(double x) {
+    // Enough room for the longest shortest form, such as -2.2250738585072014e-308.
+    char digits[32];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, x);
+    return std::string(digits, end.ptr);
+}
+
+}  // namespace quorva
