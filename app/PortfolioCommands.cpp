@@ -6,6 +6,7 @@
 #include "app/FixMarket.h"
 #include "app/Interrupt.h"
 #include "app/LazyMetric.h"
+#include "app/RoundTrip.h"
 #include "app/Table.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
@@ -26,7 +27,7 @@ using Metrics = std::vector<QuorvaConsole::LazyMetric::Metric>;
 
 /// `x` as the console writes a signed number, or exactly for a file.
 std::string number_text(double x, bool exactly) {
-    if (exactly) return exact(x);
+    if (exactly) return round_trip(x);
     std::ostringstream text;
     text << (x >= 0 ? "+" : "") << x;
     return text.str();

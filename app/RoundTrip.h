@@ -9,8 +9,8 @@ namespace quorva {
 /// which x reads back exactly: the stream precision for round_trip(x).
 int round_trip_digits(double x);
 
-/// The shortest decimal, in the stream's general notation, that reads back
-/// to exactly x: "100", "0.1", "22.823300000000003".
+/// The shortest text that reads back to exactly x: "100", "0.1", "1e+20",
+/// "22.823300000000003".
 std::string round_trip(double x);
 
 /// Text of x in percent (x a fraction) that QuorvaConsole::read_percent reads

@@ -1,6 +1,5 @@
 #include "app/Table.h"
 
-#include <charconv>
 
 namespace quorva {
 
@@ -34,13 +33,6 @@ std::string csv(const Table& table) {
         text += "\r\n";
     }
     return text;
-}
-
-std::string exact(double x) {
-    // Enough room for the longest shortest form, such as -2.2250738585072014e-308.
-    char digits[32];
-    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, x);
-    return std::string(digits, end.ptr);
 }
 
 }  // namespace quorva

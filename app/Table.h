@@ -17,7 +17,5 @@ std::string tab_separated(const Table& table);
 /// cell that holds a comma, a double quote, CR or LF put in double quotes with
 /// its own double quotes doubled.
 std::string csv(const Table& table);
-/// The fewest digits that read back as exactly `x`.
-std::string exact(double x);
 
 }  // namespace quorva

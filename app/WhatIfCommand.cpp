@@ -7,6 +7,7 @@
 #include "app/LazyMetric.h"
 #include "app/MarketParamProxy.h"
 #include "app/Progress.h"
+#include "app/RoundTrip.h"
 #include "app/Table.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
@@ -64,7 +65,7 @@ std::size_t count_rows(double initial, double final, double step) {
 
 /// `x` as the console writes it, or exactly for a file.
 std::string number_text(double x, bool exactly) {
-    if (exactly) return exact(x);
+    if (exactly) return round_trip(x);
     std::ostringstream text;
     text << x;
     return text.str();

@@ -5,6 +5,7 @@
 #include "tests/charting/FakeGnuplot.h"
 
 #include "app/LazyMetric.h"
+#include "app/RoundTrip.h"
 #include "app/Table.h"
 
 #include <gtest/gtest.h>
@@ -151,7 +152,7 @@ TEST_F(Tables, CsvFilesHoldTheComputedDoublesExactly) {
             EXPECT_EQ(printed[i + 1][3 + m], (value >= 0 ? "+" : "") + shown(value));
         }
     }
-    EXPECT_EQ(Cells({"total", "", "", quorva::exact(totals[0]), quorva::exact(totals[1])}), listed[4]);
+    EXPECT_EQ(Cells({"total", "", "", quorva::round_trip(totals[0]), quorva::round_trip(totals[1])}), listed[4]);
 
     // A percentage is the number typed, in a column that says so; one metric
     // still gets its header row.
@@ -166,7 +167,7 @@ TEST_F(Tables, CsvFilesHoldTheComputedDoublesExactly) {
         quorva::Market market = session.console().market();
         market.volatility() = x / 100;
         const double gamma = metric(market, M::GAMMA, 1);
-        EXPECT_EQ(Cells({shown(x), quorva::exact(gamma)}), stepped[r]);
+        EXPECT_EQ(Cells({shown(x), quorva::round_trip(gamma)}), stepped[r]);
         EXPECT_EQ(Cells({stepped[r][0] + "%", shown(gamma)}), on_screen[r - 1]);
     }
 }
@@ -177,10 +178,10 @@ TEST(Csv, QuotesOnlyCellsThatNeedItAndWritesNumbersThatReadBackExactly) {
     EXPECT_EQ(Rows(table.begin(), table.end()), read_csv(quorva::csv(table)));
     for (const double x :
          {0.1, 1.0 / 3, 0.1 + 0.2, 1.7976931348623157e308, 5e-324, -2.2250738585072014e-308}) {
-        EXPECT_EQ(x, number(quorva::exact(x))) << quorva::exact(x);
+        EXPECT_EQ(x, number(quorva::round_trip(x))) << quorva::round_trip(x);
     }
-    EXPECT_EQ("0.1", quorva::exact(0.1));
-    EXPECT_EQ("-2.5", quorva::exact(-2.5));
+    EXPECT_EQ("0.1", quorva::round_trip(0.1));
+    EXPECT_EQ("-2.5", quorva::round_trip(-2.5));
 }
 
 }  // namespace
