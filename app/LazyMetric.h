@@ -12,16 +12,17 @@ namespace quorva {
 
 class QuorvaConsole::LazyMetric {
 public:
-    enum Metric { NONE = 0, PRICE, DELTA, GAMMA, THETA, VEGA, RHO };
+    enum Metric { NONE = 0, PRICE, DELTA, GAMMA, THETA, VEGA, RHO, PAYOFF };
 
-    /// The six metric words in lower case, PRICE first, in the order of Metric.
+    /// The metric words in lower case, PRICE first, in the order of Metric.
     static const std::vector<std::string>& names();
+    /// What "all" names: the price and its five greeks, PAYOFF left out.
+    static const std::vector<Metric>& all();
     /// The metric named by a whole word in any letter case; NONE otherwise.
     static Metric parse_metric(std::string name);
     /// The metrics named by the words typed from here to the end of the line
     /// or to one of `stops` (which also end a word). "all" in any letter case
-    /// as the first word names the six, in the order of Metric, and ends the
-    /// list. A first word that names none is refused with `refusal`, a later
+    /// as the first word names those of all() and ends the list. A first word that names none is refused with `refusal`, a later
     /// one with "Unexpected tokens found".
     static std::vector<Metric> read_metrics(std::istream& in, const std::string& stops,
                                             const std::string& refusal);
@@ -31,7 +32,9 @@ public:
     LazyMetric(BinomialTreePricer& pricer, const Market& market, const Portfolio& portfolio,
                Metric metric);
 
-    /// The metric for one unit of the instrument in the market as it is now.
+    /// The metric for one unit of the instrument in the market as it is now;
+    /// PAYOFF is what the instrument pays at expiry with the index at the
+    /// current level, not discounted.
     double calc_value(const Instrument& instrument) const;
     /// Quantity times unit value, summed over the bound positions.
     double eval() const;

@@ -9,12 +9,26 @@
 
 #include <boost/algorithm/string/case_conv.hpp>
 
+#include <cmath>
 #include <istream>
 #include <limits>
 #include <ostream>
 #include <sstream>
 
 namespace quorva {
+
+namespace {
+
+const double MINUTES_PER_DAY = 1440;
+
+/// Minutes from 1 January 2000 to 31 December 2199 at 23:59, the last instant.
+double last_minute() {
+    static const double last =
+        static_cast<double>(chrono::Date(2199, chrono::Date::DEC, 31) - Time::JAN_1ST) * MINUTES_PER_DAY + 1439;
+    return last;
+}
+
+}  // namespace
 
 QuorvaConsole::FixMarket::FixMarket(Market& market) : market_(market), saved_(market) {
     if (market_.time() == Time()) market_.time() = Time::now();
@@ -30,6 +44,7 @@ QuorvaConsole::MarketParamProxy::Param QuorvaConsole::MarketParamProxy::parse_pa
     if (name == "vol") return VOL;
     if (name == "rate") return RATE;
     if (name == "divyld") return DIVYLD;
+    if (name == "days") return DAYS;
     return NONE;
 }
 
@@ -37,18 +52,26 @@ QuorvaConsole::MarketParamProxy::MarketParamProxy(Market& market, Param param)
     : market_(market), param_(param) {}
 
 bool QuorvaConsole::MarketParamProxy::is_percentage() const {
-    field();
-    return param_ != LEVEL;
+    return param_ == VOL || param_ == RATE || param_ == DIVYLD;
 }
 
-double QuorvaConsole::MarketParamProxy::get() const { return field(); }
-
-void QuorvaConsole::MarketParamProxy::set(double value) { field() = value; }
+void QuorvaConsole::MarketParamProxy::set(double value) {
+    if (param_ == DAYS) {
+        market_.time().add_minutes(static_cast<int>(std::lround(value * MINUTES_PER_DAY)));
+        return;
+    }
+    field() = value;
+}
 
 void QuorvaConsole::MarketParamProxy::check_typed(double typed) const {
-    field();
     if (param_ == LEVEL && !(typed > 0)) throw_error("Level must be positive");
     if (param_ == VOL && !(typed >= 0)) throw_error("Volatility must not be negative");
+    if (param_ == DAYS) {
+        // Minutes since 1 January 2000 of the moved time, within the calendar.
+        const double moved = market_.time().minutes_from_midnight_1jan2000() + std::round(typed * MINUTES_PER_DAY);
+        if (moved < 0) throw_error("Date too early");
+        if (!(moved <= last_minute())) throw_error("Date too late");
+    }
 }
 
 void QuorvaConsole::MarketParamProxy::set_typed(double typed) {

@@ -11,21 +11,23 @@ namespace quorva {
 
 class QuorvaConsole::MarketParamProxy {
 public:
-    enum Param { NONE = 0, LEVEL = 1, VOL = 2, RATE = 3, DIVYLD = 4 };
+    enum Param { NONE = 0, LEVEL = 1, VOL = 2, RATE = 3, DIVYLD = 4, DAYS = 5 };
 
-    /// "level", "vol", "rate" or "divyld" in any letter case; NONE otherwise.
+    /// "level", "vol", "rate", "divyld" or "days" in any letter case; NONE otherwise.
     static Param parse_param(std::string name);
 
     MarketParamProxy(Market& market, Param param);
     /// True for the parameters typed in percent and held as fractions.
     bool is_percentage() const;
-    /// The stored value: a fraction for the percentage parameters.
-    double get() const;
+    /// Stores a value: a fraction for the percentage parameters; for DAYS,
+    /// moves the market time that many calendar days (of 1440 minutes,
+    /// rounded to the minute) from where it is.
     void set(double value);
     /// Refuses a value as typed (in percent for the percentage parameters)
     /// that means nothing for the parameter: "Level must be positive" for a
     /// level of 0 or less, "Volatility must not be negative" for a volatility
-    /// below 0. Rates and yields may take any value.
+    /// below 0, "Date too early" or "Date too late" for days that take the
+    /// market time out of the calendar. Rates and yields may take any value.
     void check_typed(double typed) const;
     /// Sets the value as typed, once check_typed() has accepted it.
     void set_typed(double typed);

@@ -2,6 +2,7 @@
 // a window, as text in the console, or into a PNG or SVG file.
 
 #include "app/QuorvaConsole.h"
+#include "app/Scenario.h"
 
 #include "charting/Coord.h"
 #include "charting/LineChart.h"
@@ -110,7 +111,9 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
             }
         }
         gnuplot::LineChart chart;
-        for (const auto& point : scenario) chart.add_point(point.first, point.second.front());
+        for (std::size_t point = 0; point < scenario.points(); ++point) {
+            chart.add_point(scenario.axes[0].values[point], scenario.results[point][0]);
+        }
         chart.plot(plotter);
         if (may_wait && in_window(plotter)) {
             out_ << "Press Enter to continue" << std::flush;

@@ -58,8 +58,13 @@ Table list_table(const QuorvaConsole::Portfolio& portfolio, const Metrics& metri
 }  // namespace
 
 const std::vector<std::string>& QuorvaConsole::LazyMetric::names() {
-    static const std::vector<std::string> words = {"price", "delta", "gamma", "theta", "vega", "rho"};
+    static const std::vector<std::string> words = {"price", "delta", "gamma", "theta", "vega", "rho", "payoff"};
     return words;
+}
+
+const std::vector<QuorvaConsole::LazyMetric::Metric>& QuorvaConsole::LazyMetric::all() {
+    static const std::vector<Metric> six = {PRICE, DELTA, GAMMA, THETA, VEGA, RHO};
+    return six;
 }
 
 QuorvaConsole::LazyMetric::Metric QuorvaConsole::LazyMetric::parse_metric(std::string name) {
@@ -90,6 +95,7 @@ double QuorvaConsole::LazyMetric::calc_value(const Instrument& instrument) const
     case THETA: return pricer_.theta(market_, instrument);
     case VEGA: return pricer_.vega(market_, instrument);
     case RHO: return pricer_.rho(market_, instrument);
+    case PAYOFF: return instrument.payoff(market_.level());
     default: throw_error("Unknown metric - internal error");
     }
 }
@@ -111,10 +117,7 @@ std::vector<QuorvaConsole::LazyMetric::Metric> QuorvaConsole::LazyMetric::read_m
     std::istream& in, const std::string& stops, const std::string& refusal) {
     const std::string first = read_string(in, stops);
     std::vector<Metric> metrics;
-    if (boost::algorithm::iequals(first, "all")) {
-        for (std::size_t m = 1; m <= names().size(); ++m) metrics.push_back(static_cast<Metric>(m));
-        return metrics;
-    }
+    if (boost::algorithm::iequals(first, "all")) return all();
     metrics.push_back(parse_metric(first));
     if (metrics.back() == NONE) throw_error(refusal);
     for (std::string word = read_string(in, stops); !word.empty(); word = read_string(in, stops)) {

@@ -18,6 +18,8 @@ public:
 
     /// One more of the `total` steps is done.
     void advance();
+    /// `done` of the `total` steps are done.
+    void advance_to(std::size_t done);
 
 private:
     std::ostream& out_;

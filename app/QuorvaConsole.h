@@ -25,10 +25,8 @@ public:
     class FixMarket;
     class MarketParamProxy;
     class LazyMetric;
+    class Scenario;
 
-    /// (parameter value as typed, the value of each metric) for each step of a
-    /// what-if loop.
-    using Scenario = std::vector<std::pair<double, std::vector<double> > >;
     /// A signed quantity (never 0) of one instrument.
     using Position = std::pair<double, usr::P<Instrument> >;
     using Portfolio = std::vector<Position>;
@@ -148,6 +146,11 @@ private:
     const Position* read_position(std::istream& in);
     /// The optional "> FILE" clause of `plot`: "" for the screen.
     static std::string read_chart_file(std::istream& in);
+    /// The metrics after the ':' of `for` and `plot`, each with an optional
+    /// "[INDEX]", or "all" for the six with one optional index.
+    void read_series(std::istream& in, Scenario& scenario);
+    /// The scenario as a table on the console.
+    void print_scenario(const Scenario& scenario);
     void plot_scenario(const Scenario& scenario, const std::string& file);
     /// The one word after `source`, `save` or `load`, ending the line.
     static std::string read_file_name(std::istream& in);

@@ -8,9 +8,11 @@
 #include "app/MarketParamProxy.h"
 #include "app/Progress.h"
 #include "app/RoundTrip.h"
+#include "app/Scenario.h"
 #include "app/Table.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
+#include <boost/algorithm/string/predicate.hpp>
 
 #include <cmath>
 #include <cstddef>
@@ -71,94 +73,161 @@ std::string number_text(double x, bool exactly) {
     return text.str();
 }
 
-/// The header row `columns`, then for each step the parameter as typed (with
-/// "%" on the console for a percentage) and each metric: numbers as the
-/// console shows them, or exactly for a file.
-Table loop_table(const std::vector<std::string>& columns, const QuorvaConsole::Scenario& scenario,
-                 bool percentage, bool exactly) {
-    Table table(1, columns);
-    for (const auto& row : scenario) {
-        table.push_back({number_text(row.first, exactly) + (percentage && !exactly ? "%" : "")});
-        for (const double value : row.second) table.back().push_back(number_text(value, exactly));
+using Scenario = QuorvaConsole::Scenario;
+
+/// An axis value as the console shows it ("20%" for a percentage), or
+/// exactly for a file.
+std::string axis_text(const Scenario::Axis& axis, double x, bool exactly) {
+    return number_text(x, exactly) + (axis.percentage && !exactly ? "%" : "");
+}
+
+/// A column named by its parameter: "vol_pct" in a file, where the percent
+/// sign is not written.
+std::string axis_name(const Scenario::Axis& axis, bool exactly) {
+    return axis.name + (axis.percentage && exactly ? "_pct" : "");
+}
+
+/// A header row naming the parameter and each series, then for each step the
+/// parameter as typed and each series' value.
+Table series_table(const Scenario& scenario, bool exactly) {
+    const Scenario::Axis& axis = scenario.axes[0];
+    Table table(1, {axis_name(axis, exactly)});
+    for (const Scenario::Series& series : scenario.series) table[0].push_back(series.name());
+    for (std::size_t point = 0; point < scenario.points(); ++point) {
+        table.push_back({axis_text(axis, axis.values[point], exactly)});
+        for (const double value : scenario.results[point]) table.back().push_back(number_text(value, exactly));
     }
     return table;
 }
 
+/// A header row with the second parameter's values, then one row for each
+/// value of the first, that value first.
+Table grid_table(const Scenario& scenario, bool exactly) {
+    const Scenario::Axis& rows = scenario.axes[0];
+    const Scenario::Axis& columns = scenario.axes[1];
+    Table table(1, {axis_name(rows, exactly) + "/" + axis_name(columns, exactly)});
+    for (const double y : columns.values) table[0].push_back(axis_text(columns, y, exactly));
+    for (std::size_t point = 0; point < scenario.points(); ++point) {
+        if (point % columns.values.size() == 0) table.push_back({axis_text(rows, scenario.value(0, point), exactly)});
+        table.back().push_back(number_text(scenario.results[point][0], exactly));
+    }
+    return table;
+}
+
+/// "PARAM FROM to TO [step STEP]" as typed, before its rows are made.
+struct TypedAxis {
+    QuorvaConsole::MarketParamProxy::Param param;
+    std::string name;
+    double initial;
+    double final;
+    double step;
+    bool stepped;
+};
+
+TypedAxis read_axis(std::istream& in) {
+    using C = QuorvaConsole;
+    TypedAxis axis;
+    axis.name = C::read_string(in, "");
+    axis.param = C::MarketParamProxy::parse_param(axis.name);
+    if (axis.param == C::MarketParamProxy::NONE) C::throw_error("Expected loop market parameter");
+    boost::algorithm::to_lower(axis.name);
+    axis.initial = C::read_double(in);
+    if (axis.initial == NO_DOUBLE) C::throw_error("Expected intital loop parameter value");
+    if (C::read_string(in, "") != "to") C::throw_error("Expected 'to' after initial loop parameter value");
+    axis.final = C::read_double(in);
+    if (axis.final == NO_DOUBLE) C::throw_error("Expected final loop parameter value");
+    axis.stepped = C::read_string(in, ":,") == "step";
+    const double intervals = static_cast<double>(DEFAULT_LOOP_ROWS - 1);
+    axis.step = (axis.final - axis.initial) / intervals;
+    // A range wider than the largest double still has a finite tenth.
+    if (!std::isfinite(axis.step)) axis.step = axis.final / intervals - axis.initial / intervals;
+    if (axis.stepped) {
+        axis.step = C::read_double(in);
+        if (axis.step == NO_DOUBLE) C::throw_error("Expected loop parameter step value");
+    }
+    return axis;
+}
+
+/// The rows of a typed axis; refuses, before anything is priced, a loop that
+/// will not end or has too many rows.
+Scenario::Axis make_axis(const TypedAxis& typed) {
+    refuse_endless(typed.initial, typed.final, typed.step);
+    const std::size_t rows = typed.stepped ? count_rows(typed.initial, typed.final, typed.step) : DEFAULT_LOOP_ROWS;
+    Scenario::Axis axis{typed.param, typed.name, false, {}};
+    for (std::size_t i = 0; i < rows; ++i) axis.values.push_back(row_value(typed.initial, typed.final, typed.step, i));
+    // The default steps end on the final value whatever the rounding.
+    if (!typed.stepped) axis.values.back() = typed.final;
+    return axis;
+}
+
 }  // namespace
+
+void QuorvaConsole::read_series(std::istream& in, Scenario& scenario) {
+    const auto index_of = [this](const Position* position) {
+        return position == nullptr ? 0 : static_cast<std::size_t>(position - portfolio_.data()) + 1;
+    };
+    const std::string stops = "[>";
+    const std::string first = read_string(in, stops);
+    if (boost::algorithm::iequals(first, "all")) {
+        const std::size_t index = index_of(read_position(in));
+        for (const LazyMetric::Metric metric : LazyMetric::all()) scenario.series.push_back({metric, index});
+        return;
+    }
+    for (std::string word = first; !word.empty(); word = read_string(in, stops)) {
+        const LazyMetric::Metric metric = LazyMetric::parse_metric(word);
+        if (metric == LazyMetric::NONE) {
+            throw_error(scenario.series.empty() ? "Expected metric name" : "Unexpected tokens found");
+        }
+        scenario.series.push_back({metric, index_of(read_position(in))});
+    }
+    if (scenario.series.empty()) throw_error("Expected metric name");
+}
 
 void QuorvaConsole::do_for(bool plot, std::istream& in) {
     const FixMarket fix(market_);
-    std::string parameter = read_string(in, "");
-    const MarketParamProxy::Param param = MarketParamProxy::parse_param(parameter);
-    if (param == MarketParamProxy::NONE) throw_error("Expected loop market parameter");
-    boost::algorithm::to_lower(parameter);
-    const double initial = read_double(in);
-    if (initial == NO_DOUBLE) throw_error("Expected intital loop parameter value");
-    if (read_string(in, "") != "to") throw_error("Expected 'to' after initial loop parameter value");
-    const double final = read_double(in);
-    if (final == NO_DOUBLE) throw_error("Expected final loop parameter value");
-    const bool stepped = read_string(in, ":") == "step";
-    const double intervals = static_cast<double>(DEFAULT_LOOP_ROWS - 1);
-    double step = (final - initial) / intervals;
-    // A range wider than the largest double still has a finite tenth.
-    if (!std::isfinite(step)) step = final / intervals - initial / intervals;
-    if (stepped) {
-        step = read_double(in);
-        if (step == NO_DOUBLE) throw_error("Expected loop parameter step value");
+    std::vector<TypedAxis> typed = {read_axis(in)};
+    const char separator = read_char(in);
+    if (separator == ',') {
+        typed.push_back(read_axis(in));
+        if (typed[1].param == typed[0].param) throw_error("Expected two different loop parameters");
+        if (read_char(in) != ':') throw_error("Expected ':'");
+    } else if (separator != ':') {
+        throw_error("Expected ':'");
     }
-    if (read_char(in) != ':') throw_error("Expected ':'");
-    // Metric words, then at most one index, which applies to every metric.
-    const std::vector<LazyMetric::Metric> kinds = LazyMetric::read_metrics(in, "[>", "Expected metric name");
-    const Position* position = read_position(in);
-    if (position != nullptr) {
-        const std::string next = read_string(in, "[>");
-        if (is_metric_name(next)) throw_error("Index must follow the last metric");
-        if (!next.empty()) throw_error("Unexpected tokens found");
-    }
-    if (plot && kinds.size() > 1) throw_error("One metric per chart");
-    std::vector<LazyMetric> metrics;
-    std::vector<std::string> columns = {parameter};
-    for (const LazyMetric::Metric kind : kinds) {
-        metrics.push_back(position == nullptr ? LazyMetric(pricer_, market_, portfolio_, kind)
-                                              : LazyMetric(pricer_, market_, *position, kind));
-        columns.push_back(LazyMetric::names()[kind - 1]);
-        if (position != nullptr) {
-            columns.back() += "[" + std::to_string(position - portfolio_.data() + 1) + "]";
-        }
-    }
-    MarketParamProxy proxy(market_, param);
+    Scenario scenario;
+    read_series(in, scenario);
+    const bool grid = typed.size() > 1;
+    if (grid && scenario.series.size() > 1) throw_error("One metric per grid");
     const std::string file = plot ? read_chart_file(in) : read_output_file(in, {".csv"});
     check_end(in);
-    refuse_endless(initial, final, step);
-    const std::size_t rows = stepped ? count_rows(initial, final, step) : DEFAULT_LOOP_ROWS;
-    std::vector<double> values;
-    for (std::size_t i = 0; i < rows; ++i) values.push_back(row_value(initial, final, step, i));
-    // The default steps end on the final value whatever the rounding.
-    if (!stepped) values.back() = final;
-    for (const double x : values) proxy.check_typed(x);
-
-    const bool percentage = proxy.is_percentage();
-    Scenario scenario;
+    for (const TypedAxis& axis : typed) scenario.axes.push_back(make_axis(axis));
+    if (scenario.points() > MAX_LOOP_ROWS) throw_error("Too many loop steps");
+    for (Scenario::Axis& axis : scenario.axes) {
+        const MarketParamProxy proxy(market_, axis.param);
+        axis.percentage = proxy.is_percentage();
+        for (const double x : axis.values) proxy.check_typed(x);
+    }
     {
-        Progress progress(out_, rows, terminal_output_);
-        for (const double x : values) {
-            proxy.set_typed(x);
-            scenario.emplace_back(x, std::vector<double>());
-            for (const LazyMetric& metric : metrics) scenario.back().second.push_back(metric.eval());
-            progress.advance();
-        }
+        Progress progress(out_, scenario.points(), terminal_output_);
+        scenario.evaluate(market_, portfolio_, pricer_.steps(), progress);
     }
     if (plot) return plot_scenario(scenario, file);
-    if (!file.empty()) {
-        if (percentage) columns[0] += "_pct";
-        return write_atomically(file, csv(loop_table(columns, scenario, percentage, true)));
-    }
-    if (metrics.size() > 1) {
-        out_ << tab_separated(loop_table(columns, scenario, percentage, false));
+    if (!file.empty()) return write_atomically(file, csv(grid ? grid_table(scenario, true) : series_table(scenario, true)));
+    print_scenario(scenario);
+}
+
+void QuorvaConsole::print_scenario(const Scenario& scenario) {
+    if (scenario.axes.size() > 1) {
+        out_ << tab_separated(grid_table(scenario, false));
         return;
     }
-    for (const auto& row : scenario) {
-        out_ << row.first << (percentage ? "%" : "") << "\t" << row.second[0] << "\n";
+    if (scenario.series.size() > 1) {
+        out_ << tab_separated(series_table(scenario, false));
+        return;
+    }
+    const Scenario::Axis& axis = scenario.axes[0];
+    for (std::size_t point = 0; point < scenario.points(); ++point) {
+        out_ << axis.values[point] << (axis.percentage ? "%" : "") << "\t" << scenario.results[point][0] << "\n";
     }
     out_ << "\n";
 }

@@ -22,7 +22,7 @@ TEST(Completion, CommandWordsAtTheStartOfALine) {
     EXPECT_EQ(Words({"calibrate"}), QuorvaConsole::completions("", "c"));
     EXPECT_EQ(Words({"set", "source", "save"}), QuorvaConsole::completions("", "s"));
     EXPECT_EQ(Words(), QuorvaConsole::completions("", "MAR"));
-    EXPECT_EQ(14u + 6u, QuorvaConsole::completions("", "").size());
+    EXPECT_EQ(14u + 7u, QuorvaConsole::completions("", "").size());
 }
 
 TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
@@ -34,7 +34,7 @@ TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
     EXPECT_EQ(Words({"vol"}), QuorvaConsole::completions("plot ", "v"));
     EXPECT_EQ(Words({"to"}), QuorvaConsole::completions("for vol 10 ", ""));
     EXPECT_EQ(Words({"step"}), QuorvaConsole::completions("for vol 10 to 30 ", "s"));
-    EXPECT_EQ(Words({"price"}), QuorvaConsole::completions("for vol 10 to 30 step 5: ", "p"));
+    EXPECT_EQ(Words({"price", "payoff"}), QuorvaConsole::completions("for vol 10 to 30 step 5: ", "p"));
     EXPECT_EQ(Words({"gamma"}), QuorvaConsole::completions("plot level 1 to 2:", "g"));
     EXPECT_EQ(Words({"delta"}), QuorvaConsole::completions("list ", "d"));
     EXPECT_EQ(Words({"all"}), QuorvaConsole::completions("list ", "a"));

@@ -105,8 +105,8 @@ TEST_F(Tables, SeveralMetricsGetAHeaderRowAndAColumnEach) {
          {"number", "quantity", "instrument", "price", "delta", "gamma", "theta", "vega", "rho"}},
         {"for level 90 to 110 step 10: price delta", "for level 90 to 110 step 10: %", 1,
          {"level", "price", "delta"}},
-        {"for VOL 10 to 30 step 10: price delta [2]", "for vol 10 to 30 step 10: %", 1,
-         {"vol", "price[2]", "delta[2]"}},
+        {"for VOL 10 to 30 step 10: price delta [2] payoff[1]", "for vol 10 to 30 step 10: %", 1,
+         {"vol", "price", "delta[2]", "payoff[1]"}},
         {"for rate 1 to 2:all[1]", "for rate 1 to 2: %", 1,
          {"rate", "price[1]", "delta[1]", "gamma[1]", "theta[1]", "vega[1]", "rho[1]"}},
     };
