@@ -71,7 +71,8 @@ bench: deps $(BENCH)/build.ninja
 # folder. It runs for FUZZ_SECONDS from a copy of the seed corpus kept in
 # $(FUZZ)/corpus (fuzz/corpus itself is never written) and fails on any crash,
 # leak, sanitizer report, timeout or memory blow-up; the failing input is left
-# in $(FUZZ)/artifacts.
+# in $(FUZZ)/artifacts. Paths are absolute: the harness works in a temporary
+# folder of its own, where the commands that write files write them.
 FUZZ          := build-fuzz
 FUZZ_SECONDS  := 600
 FUZZ_PACKAGES := clang libclang-rt-14-dev
@@ -95,5 +96,5 @@ fuzz: deps fuzz-deps $(FUZZ)/build.ninja
 	mkdir -p $(FUZZ)/corpus $(FUZZ)/artifacts
 	cp -n fuzz/corpus/* $(FUZZ)/corpus/
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 $(FUZZ)/quorva_fuzzer -max_total_time=$(FUZZ_SECONDS) \
-	  -timeout=10 -rss_limit_mb=2048 -dict=fuzz/console.dict -print_final_stats=1 \
-	  -artifact_prefix=$(FUZZ)/artifacts/ $(FUZZ)/corpus
+	  -timeout=10 -rss_limit_mb=2048 -dict=$(CURDIR)/fuzz/console.dict -print_final_stats=1 \
+	  -artifact_prefix=$(CURDIR)/$(FUZZ)/artifacts/ $(CURDIR)/$(FUZZ)/corpus
