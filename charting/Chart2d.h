@@ -1,6 +1,7 @@
 #pragma once
 // A two-dimensional chart (title, two axes, points) that renders itself as
-// gnuplot commands with the points sent inline after the plot command.
+// gnuplot commands with the points sent inline after the plot command, in one
+// or more data blocks.
 
 #include "charting/Axis.h"
 #include "charting/Label.h"
@@ -25,6 +26,10 @@ public:
     void plot(Plotter& plotter) const override;
     /// What follows "plot '-' using 1:2 " in the plot command.
     virtual std::string plot_style() const;
+    /// The key setting sent before the plot command.
+    virtual std::string key() const;
+    /// Where each inline data block ends in `points`: one block of them all here.
+    virtual std::vector<std::size_t> block_ends() const;
 
     Label title;
     Axis x_axis;

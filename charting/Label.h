@@ -1,5 +1,6 @@
 #pragma once
-// A labelled text setting of a chart (its title, an axis label) with its font.
+// A labelled text setting of a chart (its title, an axis or colour box label)
+// with its font.
 
 #include "charting/Plotable.h"
 
@@ -9,7 +10,7 @@ namespace gnuplot {
 
 class Label : public Plotable {
 public:
-    /// `option` is the gnuplot setting: title, xlabel or ylabel.
+    /// `option` is the gnuplot setting: title, xlabel, ylabel or cblabel.
     explicit Label(const std::string& option);
     Label& operator=(const std::string& text);
     void plot(Plotter& plotter) const override;

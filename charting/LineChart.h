@@ -1,9 +1,12 @@
 #pragma once
-// A chart that joins its points with a line and can mark x positions with
+// A chart that joins its points with a line, one line and one key entry per
+// named series when there are several, and can mark x positions with
 // vertical lines spanning the height of the data.
 
 #include "charting/Chart2d.h"
 
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace gnuplot {
@@ -11,11 +14,23 @@ namespace gnuplot {
 class LineChart : public Chart2d {
 public:
     LineChart();
+    /// Starts a series: the points added after it belong to it. Throws
+    /// "Invalid series name" when `name` holds a double quote or a line break.
+    void add_series(const std::string& name);
     void add_vertical_line(double x);
     void plot(Plotter& plotter) const override;
     std::string plot_style() const override;
+    std::string key() const override;
+    std::vector<std::size_t> block_ends() const override;
 
+    /// Each series started, with the index in `points` of its first point.
+    std::vector<std::pair<std::string, std::size_t> > series;
     std::vector<double> vertical_lines;
+
+private:
+    /// The series drawn: those started, after an unnamed one of the points
+    /// added before the first start, if any, or of all points without a start.
+    std::vector<std::pair<std::string, std::size_t> > lines() const;
 };
 
 }  // namespace gnuplot

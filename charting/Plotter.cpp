@@ -3,6 +3,7 @@
 #include <boost/filesystem/operations.hpp>
 
 #include <cerrno>
+#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -68,8 +69,13 @@ Plotter::~Plotter() {
 std::string Plotter::quoted(const std::string& s) {
     std::string text = "\"";
     for (char c : s) {
-        text += c;
-        if (c == '\\') text += c;
+        if (c == '`') {
+            text += "\\140";
+        } else if (c == '\\') {
+            text += "\\\\";
+        } else {
+            text += c;
+        }
     }
     return text + "\"";
 }
@@ -78,6 +84,13 @@ std::string Plotter::to_string(double v) {
     std::ostringstream out;
     out << v;
     return out.str();
+}
+
+std::string Plotter::round_trip(double v) {
+    // Room for the longest shortest form, such as -2.2250738585072014e-308.
+    char digits[32];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, v);
+    return std::string(digits, end.ptr);
 }
 
 void Plotter::send_command(const std::string& command) {

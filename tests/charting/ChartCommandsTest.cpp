@@ -1,11 +1,14 @@
 #include "charting/BarChart.h"
+#include "charting/HeatMap.h"
 #include "charting/LineChart.h"
 
 #include "tests/charting/FakeGnuplot.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <functional>
 #include <string>
 #include <vector>
@@ -81,6 +84,72 @@ TEST(LineChartTest, EachPlotSendsTheWholeStreamAgain) {
     }
     const Lines once = commands_of(chart);
     EXPECT_EQ(concat(once, once), gnuplot.lines());
+}
+
+TEST(LineChartTest, TwoSeriesSendAKeyAndOneDataBlockEach) {
+    LineChart chart;
+    chart.add_series("price[1]");
+    chart.add_point(1, 10);
+    chart.add_point(2, 40);
+    chart.add_series("price");
+    chart.add_point(1, 5);
+    chart.add_point(2, 30);
+    Lines frame = test::DEFAULT_AXES_AND_FRAME;
+    std::replace(frame.begin(), frame.end(), std::string("unset key"), std::string("set key below"));
+    const Lines expected = concat(concat({"set parametric", "set trange [5:40]"}, frame),
+                                  {"plot '-' using 1:2 with lines linetype 3 title \"price[1]\", '-' using 1:2 with "
+                                   "lines linetype 4 title \"price\"",
+                                   "1 10", "2 40", "e", "1 5", "2 30", "e"});
+    EXPECT_EQ(expected, commands_of(chart));
+}
+
+// Each series named (or not started, for nullptr) with its y values at x = 1, 2...;
+// lines 13 (the key), 17 (the plot command) and the data after it.
+TEST(LineChartTest, SeriesSplitTheDataWhereTheyStart) {
+    const std::string one = "plot '-' using 1:2 with lines linetype 3";
+    struct Case {
+        const char* what;
+        std::vector<std::pair<const char*, std::vector<double> > > series;
+        std::vector<double> vertical_lines;
+        std::string key;
+        std::string plot;
+        Lines data;
+    };
+    const Case cases[] = {
+        {"one named series draws as an unnamed one", {{"price", {2}}}, {}, "unset key", one, {"1 2", "e"}},
+        {"points before the first series form an untitled one",
+         {{nullptr, {2}}, {"b", {4, 5}}},
+         {1.5},
+         "set key below",
+         one + " title \"\", '-' using 1:2 with lines linetype 4 title \"b\", 1.5,t with lines linetype 5 notitle",
+         {"1 2", "e", "1 4", "2 5", "e"}},
+        {"empty series send empty blocks, their names quoted",
+         {{"a\\b", {}}, {"`rm x`", {}}},
+         {},
+         "set key below",
+         one + " title \"a\\\\b\", '-' using 1:2 with lines linetype 4 title \"\\140rm x\\140\"",
+         {"e", "e"}},
+    };
+    for (const Case& c : cases) {
+        LineChart chart;
+        for (const auto& series : c.series) {
+            if (series.first != nullptr) chart.add_series(series.first);
+            for (std::size_t i = 0; i < series.second.size(); ++i) chart.add_point(i + 1.0, series.second[i]);
+        }
+        for (double x : c.vertical_lines) chart.add_vertical_line(x);
+        const Lines lines = commands_of(chart);
+        EXPECT_EQ(c.key, lines.at(13)) << c.what;
+        EXPECT_EQ(c.plot, lines.at(17)) << c.what;
+        EXPECT_EQ(c.data, Lines(lines.begin() + 18, lines.end())) << c.what;
+    }
+}
+
+TEST(LineChartTest, SeriesNamesThatWouldBreakThePlotCommandAreRefused) {
+    for (const char* name : {"say \"hi\"", "two\nlines", "cr\r", "\""}) {
+        LineChart chart;
+        EXPECT_EQ("Invalid series name", test::message_of([&] { chart.add_series(name); })) << name;
+        EXPECT_TRUE(chart.series.empty()) << name;
+    }
 }
 
 TEST(BarChartTest, SendsTheBoxPreambleBeforeTheTitle) {
@@ -176,6 +245,87 @@ TEST(RangeTest, RefusesEmptyInvertedAndTooShortRanges) {
     EXPECT_EQ("no GnuPlotException", test::message_of([] { Range(1, std::nextafter(1.0, 2.0)); }));
     EXPECT_EQ("no GnuPlotException", test::message_of([] { Range(5, Range::AUTO()); }));
     EXPECT_EQ("no GnuPlotException", test::message_of([] { Range(Range::AUTO(), -5); }));
+}
+
+TEST(HeatMapTest, SendsTheWholeStreamOfAnUnevenGrid) {
+    HeatMap map({80, 90, 94}, {0.25, 0.75});
+    map.title = "Call";
+    map.x_label = "level";
+    map.y_label = "vol (%)";
+    map.z_label = "price";
+    map.set_z(0, 0, 0.1 + 0.2);
+    map.set_z(0, 1, 2);
+    map.set_z(2, 0, 7.5);
+    map.set_z(2, 1, -1);
+    map.set_z(1, 0, 1234567.125);
+    map.set_z(1, 1, std::numeric_limits<double>::infinity());
+    const Lines expected = {
+        "set title \"Call\" font \"Arial,\"",
+        "set xlabel \"level\" font \"Arial,\"",
+        "set ylabel \"vol (%)\" font \"Arial,\"",
+        "set cblabel \"price\" font \"Arial,\"",
+        "unset key",
+        "set tics out",
+        "set xrange [75:96]",
+        "set yrange [0:1]",
+        "set cbrange [-1:1234567.125]",
+        "set colorbox",
+        "set style fill solid 1 noborder",
+        "plot '-' using 1:2:3:4:5:6:7 with boxxyerror linecolor palette",
+        "80 0.25 75 85 0 0.5 0.30000000000000004",
+        "80 0.75 75 85 0.5 1 2",
+        "90 0.25 85 92 0 0.5 1234567.125",
+        "94 0.25 92 96 0 0.5 7.5",
+        "94 0.75 92 96 0.5 1 -1",
+        "e",
+    };
+    EXPECT_EQ(expected, commands_of(map));
+}
+
+// Lines 6 to 8 (the ranges) and the data after the plot command.
+TEST(HeatMapTest, RangesReachTheOuterCellEdgesAndSpanTheValues) {
+    struct Case {
+        const char* what;
+        std::vector<double> x, y, z;
+        Lines ranges;
+        Lines data;
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Case cases[] = {
+        {"a lone value spans one unit", {5}, {-1, 3}, {2, 4},
+         {"set xrange [4.5:5.5]", "set yrange [-3:5]", "set cbrange [2:4]"},
+         {"5 -1 4.5 5.5 -3 1 2", "5 3 4.5 5.5 1 5 4", "e"}},
+        {"one colour alone sits amid a span of a hundredth", {1, 2}, {1}, {-50, -50},
+         {"set xrange [0.5:2.5]", "set yrange [0.5:1.5]", "set cbrange [-50.5:-49.5]"},
+         {"1 1 0.5 1.5 0.5 1.5 -50", "2 1 1.5 2.5 0.5 1.5 -50", "e"}},
+        {"zero alone sits amid a span of one", {1}, {1}, {0},
+         {"set xrange [0.5:1.5]", "set yrange [0.5:1.5]", "set cbrange [-1:1]"},
+         {"1 1 0.5 1.5 0.5 1.5 0", "e"}},
+        {"a blank map leaves the colours to gnuplot", {1}, {1}, {nan},
+         {"set xrange [0.5:1.5]", "set yrange [0.5:1.5]", "set cbrange [*:*]"},
+         {"e"}},
+    };
+    for (const Case& c : cases) {
+        HeatMap map(c.x, c.y);
+        for (std::size_t i = 0; i < c.z.size(); ++i) map.set_z(i / c.y.size(), i % c.y.size(), c.z[i]);
+        const Lines lines = commands_of(map);
+        EXPECT_EQ(c.ranges, slice(lines, 6, 3)) << c.what;
+        EXPECT_EQ(c.data, Lines(lines.begin() + 12, lines.end())) << c.what;
+    }
+}
+
+TEST(HeatMapTest, RefusesGridsThatAreNotIncreasingAndCellsOutsideTheGrid) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::vector<std::vector<double> > refused = {
+        {}, {2, 1}, {1, 1}, {1, std::numeric_limits<double>::quiet_NaN()}, {1, inf}, {-inf, 1}};
+    for (std::size_t i = 0; i < refused.size(); ++i) {
+        EXPECT_EQ("Invalid heat map values", test::message_of([&] { HeatMap(refused[i], {1}); })) << "x " << i;
+        EXPECT_EQ("Invalid heat map values", test::message_of([&] { HeatMap({1}, refused[i]); })) << "y " << i;
+    }
+    HeatMap map({1, 2}, {1, 2, 3});
+    EXPECT_EQ("no GnuPlotException", test::message_of([&] { map.set_z(1, 2, 0); }));
+    EXPECT_EQ("Invalid heat map cell", test::message_of([&] { map.set_z(2, 0, 0); }));
+    EXPECT_EQ("Invalid heat map cell", test::message_of([&] { map.set_z(0, 3, 0); }));
 }
 
 }  // namespace

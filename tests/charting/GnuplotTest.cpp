@@ -2,6 +2,7 @@
 // wrapper that keeps its standard output and error in files.
 
 #include "charting/BarChart.h"
+#include "charting/HeatMap.h"
 #include "charting/LineChart.h"
 
 #include "tests/charting/FakeGnuplot.h"
@@ -72,6 +73,60 @@ TEST_F(GnuplotTest, DrawsALineChartIntoAnSvg) {
     EXPECT_NE(std::string::npos, text.find("<svg")) << text.substr(0, 200);
     EXPECT_NE(std::string::npos, text.find("width=\"800\" height=\"600\"")) << text.substr(0, 200);
     EXPECT_EQ("", read_all(errors()));
+}
+
+// An uneven heat map with a blank cell, one of a single value, whose colour
+// span gnuplot would otherwise widen with a warning, and three series, one
+// titled with backquotes that must not run a command.
+TEST_F(GnuplotTest, DrawsHeatMapsAndSeveralSeriesIntoImages) {
+    HeatMap uneven({80, 90, 100, 105, 130}, {10, 15, 30});
+    uneven.title = "Call `100`";
+    uneven.x_label = "level";
+    uneven.y_label = "vol (%)";
+    uneven.z_label = "price";
+    for (std::size_t i = 0; i < 5; ++i) {
+        for (std::size_t j = 0; j < 3; ++j) {
+            if (i != 2 || j != 1) uneven.set_z(i, j, 0.5 * static_cast<double>(i * j) + 1.0 / 3);
+        }
+    }
+    HeatMap flat({100}, {20});
+    flat.set_z(0, 0, 7);
+    LineChart series = scenario();
+    series.add_series("price[1]");
+    for (int i = 0; i <= 10; ++i) series.add_point(10 + 2 * i, 20 - i);
+    series.add_series("price `x` \\");
+    series.add_point(20, 3);
+    series.add_vertical_line(15);
+
+    struct Case {
+        const char* name;
+        const Plotable* chart;
+        Plotter::FileType type;
+    };
+    const Case cases[] = {{"uneven.png", &uneven, Plotter::PNG},
+                          {"uneven.svg", &uneven, Plotter::SVG},
+                          {"flat.png", &flat, Plotter::PNG},
+                          {"series.png", &series, Plotter::PNG}};
+    for (const Case& c : cases) {
+        const fs::path image = file(c.name);
+        {
+            Plotter plotter;
+            plotter.set_output_file(image, c.type, {800, 600});
+            c.chart->plot(plotter);
+        }
+        const std::string bytes = read_all(image);
+        if (c.type == Plotter::PNG) {
+            ASSERT_GE(bytes.size(), 24u) << c.name;
+            EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), bytes.substr(0, 8)) << c.name;
+            EXPECT_EQ("IHDR", bytes.substr(12, 4)) << c.name;
+            EXPECT_EQ(800u, big_endian(bytes, 16)) << c.name;
+            EXPECT_EQ(600u, big_endian(bytes, 20)) << c.name;
+        } else {
+            EXPECT_NE(std::string::npos, bytes.find("width=\"800\" height=\"600\"")) << c.name;
+            EXPECT_NE(std::string::npos, bytes.find("Call `100`")) << c.name;
+        }
+        EXPECT_EQ("", read_all(errors())) << c.name;
+    }
 }
 
 TEST_F(GnuplotTest, JoinWaitsForGnuplotToCatchUp) {
