@@ -1,6 +1,5 @@
 #include "app/RoundTrip.h"
 
-#include <charconv>
 #include <cmath>
 #include <iomanip>
 #include <limits>
@@ -45,13 +44,6 @@ int fewest_digits(double x, bool scientific) {
 }  // namespace
 
 int round_trip_digits(double x) { return fewest_digits(x, false); }
-
-std::string round_trip(double x) {
-    // Enough room for the longest shortest form, such as -2.2250738585072014e-308.
-    char digits[32];
-    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, x);
-    return std::string(digits, end.ptr);
-}
 
 std::string round_trip_percent(double x) {
     const std::string percent = round_trip(x * 100);

@@ -1,17 +1,17 @@
 #pragma once
 // Numbers written to files so that they read back to the last bit.
 
+#include "foundation/RoundTrip.h"
+
 #include <string>
 
 namespace quorva {
 
-/// The fewest significant digits, in the stream's general notation, with
-/// which x reads back exactly: the stream precision for round_trip(x).
+/// The fewest significant digits with which x, in the stream's general
+/// notation, reads back exactly: the precision to print it at.
 int round_trip_digits(double x);
 
-/// The shortest text that reads back to exactly x: "100", "0.1", "1e+20",
-/// "22.823300000000003".
-std::string round_trip(double x);
+using usr::round_trip;
 
 /// Text of x in percent (x a fraction) that QuorvaConsole::read_percent reads
 /// back to exactly x: "22.8233" for 0.228233.

@@ -1,6 +1,7 @@
 #include "charting/HeatMap.h"
 
 #include "charting/Plotter.h"
+#include "foundation/RoundTrip.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,7 +35,7 @@ std::vector<double> edges(const std::vector<double>& values) {
 }
 
 std::string range(double low, double high) {
-    return "[" + Plotter::round_trip(low) + ":" + Plotter::round_trip(high) + "]";
+    return "[" + usr::round_trip(low) + ":" + usr::round_trip(high) + "]";
 }
 
 }  // namespace
@@ -92,7 +93,7 @@ void HeatMap::plot(Plotter& plotter) const {
             std::string line;
             for (double v : {x_values_[row], y_values_[column], x_edges[row], x_edges[row + 1], y_edges[column],
                              y_edges[column + 1], z}) {
-                line += (line.empty() ? "" : " ") + Plotter::round_trip(v);
+                line += (line.empty() ? "" : " ") + usr::round_trip(v);
             }
             plotter.send_command(line);
         }

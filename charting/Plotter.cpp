@@ -3,7 +3,6 @@
 #include <boost/filesystem/operations.hpp>
 
 #include <cerrno>
-#include <charconv>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -84,13 +83,6 @@ std::string Plotter::to_string(double v) {
     std::ostringstream out;
     out << v;
     return out.str();
-}
-
-std::string Plotter::round_trip(double v) {
-    // Room for the longest shortest form, such as -2.2250738585072014e-308.
-    char digits[32];
-    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, v);
-    return std::string(digits, end.ptr);
 }
 
 void Plotter::send_command(const std::string& command) {

@@ -30,8 +30,6 @@ public:
     static std::string quoted(const std::string& s);
     /// `v` in general notation with six significant digits.
     static std::string to_string(double v);
-    /// The shortest text that reads back to exactly `v`: "100", "0.1", "1e+20".
-    static std::string round_trip(double v);
 
     /// Writes one line and flushes it; throws when gnuplot can no longer read.
     void send_command(const std::string& command);

@@ -7,21 +7,8 @@
 #   tools/grid-bench.sh [RUNS]        (default 3; QUORVA=path/to/quorva)
 set -eu
 
-runs="${1:-3}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-quorva="${QUORVA:-$root/build/quorva}"
-if [ ! -x "$quorva" ]; then
-    echo "no program at $quorva: run make build, or set QUORVA" >&2
-    exit 1
-fi
-case "$runs" in
-    ''|*[!0-9]*|0) echo "RUNS must be a positive whole number" >&2; exit 1 ;;
-esac
+. "$(dirname "$0")/timing.sh" 3 "$@"
 command -v taskset > /dev/null || { echo "taskset (util-linux) is needed for the one-core runs" >&2; exit 1; }
-
-script="$(mktemp)"
-times="$(mktemp)"
-trap 'rm -f "$script" "$times"' EXIT
 
 {
     echo "set date 5mar09"
@@ -38,24 +25,11 @@ trap 'rm -f "$script" "$times"' EXIT
         i=$((i + 1))
     done
     echo "for level 50 to 150 step 1, vol 10 to 60 step 0.5: gamma"
+    echo "exit"
 } > "$script"
 
-# Runs the script RUNS times under the given prefix and prints the median.
-median() {
-    : > "$times"
-    i=0
-    while [ "$i" -lt "$runs" ]; do
-        start="$(date +%s.%N)"
-        "$@" "$quorva" "$script" > /dev/null
-        end="$(date +%s.%N)"
-        echo "$start $end" | awk '{ printf "%.3f\n", $2 - $1 }' >> "$times"
-        i=$((i + 1))
-    done
-    sort -n "$times" | awk '{ t[NR] = $1 } END { print (NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2) }'
-}
-
-cores="$(median env)"
-one="$(median taskset -c 0)"
+cores="$(time_runs env)"
+one="$(time_runs taskset -c 0)"
 echo "every core ($(nproc)): $cores s"
 echo "one core: $one s"
 echo "$one $cores" | awk '{ printf "one core / every core: %.2f\n", $1 / $2 }'

@@ -6,20 +6,7 @@
 #   tools/session-bench.sh [RUNS]        (default 5; QUORVA=path/to/quorva)
 set -eu
 
-runs="${1:-5}"
-root="$(cd "$(dirname "$0")/.." && pwd)"
-quorva="${QUORVA:-$root/build/quorva}"
-if [ ! -x "$quorva" ]; then
-    echo "no program at $quorva: run make build, or set QUORVA" >&2
-    exit 1
-fi
-case "$runs" in
-    ''|*[!0-9]*|0) echo "RUNS must be a positive whole number" >&2; exit 1 ;;
-esac
-
-script="$(mktemp)"
-times="$(mktemp)"
-trap 'rm -f "$script" "$times"' EXIT
+. "$(dirname "$0")/timing.sh" 5 "$@"
 
 {
     echo "set date 5mar09"
@@ -36,17 +23,4 @@ trap 'rm -f "$script" "$times"' EXIT
     echo "exit"
 } > "$script"
 
-i=0
-while [ "$i" -lt "$runs" ]; do
-    start="$(date +%s.%N)"
-    "$quorva" < "$script" > /dev/null
-    end="$(date +%s.%N)"
-    seconds="$(echo "$start $end" | awk '{ printf "%.3f", $2 - $1 }')"
-    echo "run $((i + 1)): $seconds s"
-    echo "$seconds" >> "$times"
-    i=$((i + 1))
-done
-
-sort -n "$times" | awk '{ t[NR] = $1 }
-    END { m = NR % 2 ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2;
-          printf "median of %d runs: %.3f s\n", NR, m }'
+echo "median of $runs runs: $(time_runs env) s"

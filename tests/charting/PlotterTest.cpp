@@ -37,12 +37,6 @@ TEST(PlotterTest, QuotedWritesBackquotesAsOctalEscapes) {
     EXPECT_EQ("\"\\\\\\140\\1401\"", Plotter::quoted("\\``1"));
 }
 
-TEST(PlotterTest, RoundTripIsTheShortestExactText) {
-    const std::vector<std::pair<double, std::string> > cases = {
-        {100, "100"}, {0.1 + 0.2, "0.30000000000000004"}, {1e20, "1e+20"}, {-1e-5, "-1e-05"}};
-    for (const auto& c : cases) EXPECT_EQ(c.second, Plotter::round_trip(c.first)) << c.second;
-}
-
 TEST(PlotterTest, MissingExecutableNamesTheQuotedPath) {
     Plotter::exe_path = fs::path();
     EXPECT_EQ("Failed to access gnuplot executable at \"\"", test::message_of([] { Plotter plotter; }));
