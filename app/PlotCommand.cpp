@@ -1,10 +1,12 @@
-// The chart half of the what-if command: draws a scenario through gnuplot in
-// a window, as text in the console, or into a PNG or SVG file.
+// The chart half of the what-if command: draws a scenario through gnuplot, a
+// line per series or a heat map of a grid, in a window, as text in the
+// console, or into a PNG or SVG file.
 
 #include "app/QuorvaConsole.h"
 #include "app/Scenario.h"
 
 #include "charting/Coord.h"
+#include "charting/HeatMap.h"
 #include "charting/LineChart.h"
 #include "charting/Plotter.h"
 
@@ -15,6 +17,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -60,14 +64,60 @@ const char* const WINDOW_TERMINALS[] = {"qt", "wxt", "x11", "aqua", "windows"};
 /// How long gnuplot may take to draw a chart in a window and say so.
 const int WINDOW_BUDGET_MS = 10000;
 
-/// True once gnuplot has drawn everything sent before on a window terminal;
-/// false for a text chart, or when gnuplot does not answer in time.
-bool in_window(gnuplot::Plotter& plotter) {
+/// The terminal gnuplot draws on, once it has drawn everything sent before;
+/// "" when it does not answer in time.
+std::string terminal_of(gnuplot::Plotter& plotter) {
     const TemporaryFile answer;
     const TemporaryFile marker;
-    const std::string terminal = plotter.terminal(answer.path(), marker.path(), WINDOW_BUDGET_MS);
-    return std::find(std::begin(WINDOW_TERMINALS), std::end(WINDOW_TERMINALS), terminal) !=
-           std::end(WINDOW_TERMINALS);
+    return plotter.terminal(answer.path(), marker.path(), WINDOW_BUDGET_MS);
+}
+
+bool is_window(const std::string& terminal) {
+    return std::find(std::begin(WINDOW_TERMINALS), std::end(WINDOW_TERMINALS), terminal) != std::end(WINDOW_TERMINALS);
+}
+
+using Scenario = QuorvaConsole::Scenario;
+
+/// One line per series, each named in a key when there are several.
+gnuplot::LineChart line_chart(const Scenario& scenario) {
+    gnuplot::LineChart chart;
+    for (std::size_t s = 0; s < scenario.series.size(); ++s) {
+        if (scenario.series.size() > 1) chart.add_series(scenario.series[s].name());
+        for (std::size_t point = 0; point < scenario.points(); ++point) {
+            chart.add_point(scenario.axes[0].values[point], scenario.results[point][s]);
+        }
+    }
+    return chart;
+}
+
+/// The axis's values in rising order, with where each stands in the axis.
+std::vector<std::pair<double, std::size_t> > rising(const Scenario::Axis& axis) {
+    std::vector<std::pair<double, std::size_t> > values;
+    for (std::size_t i = 0; i < axis.values.size(); ++i) values.emplace_back(axis.values[i], i);
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+std::string label(const Scenario::Axis& axis) { return axis.name + (axis.percentage ? " (%)" : ""); }
+
+/// The grid's one series over the first parameter (x) and the second (y).
+gnuplot::HeatMap heat_map(const Scenario& scenario) {
+    const auto xs = rising(scenario.axes[0]);
+    const auto ys = rising(scenario.axes[1]);
+    std::vector<double> x_values, y_values;
+    for (const auto& x : xs) x_values.push_back(x.first);
+    for (const auto& y : ys) y_values.push_back(y.first);
+    gnuplot::HeatMap map(x_values, y_values);
+    for (std::size_t row = 0; row < xs.size(); ++row) {
+        for (std::size_t column = 0; column < ys.size(); ++column) {
+            const std::size_t point = xs[row].second * ys.size() + ys[column].second;
+            map.set_z(row, column, scenario.results[point][0]);
+        }
+    }
+    map.x_label = label(scenario.axes[0]);
+    map.y_label = label(scenario.axes[1]);
+    map.z_label = scenario.series[0].name();
+    return map;
 }
 
 }  // namespace
@@ -81,6 +131,9 @@ std::string QuorvaConsole::read_chart_file(std::istream& in) {
 }
 
 void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& file) {
+    const bool grid = scenario.axes.size() > 1;
+    // A heat map drawn in characters says less than the table.
+    if (grid && file.empty() && !has_display()) return print_scenario(scenario);
     const char* root = std::getenv("GNUPLOT_ROOT");
     if (root == nullptr) throw_error("Please set environment variable GNUPLOT_ROOT to the gnuplot install directory");
     gnuplot::Plotter::set_exe_dir(fs::path(root) / "bin");
@@ -103,6 +156,10 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
         } else if (to_text) {
             plotter.send_command(text_terminal);
             plotter.send_command(text_output);
+        } else if (grid) {
+            // Without a window terminal there is only text, where the table says more.
+            if (!is_window(terminal_of(plotter))) return print_scenario(scenario);
+            if (!may_wait) plotter.send_command("eval \"set terminal \".GPVAL_TERM.\" persist\"");
         } else {
             // A gnuplot built without window terminals draws as text instead.
             plotter.send_command("if (GPVAL_TERM eq \"unknown\") " + text_terminal + "; " + text_output);
@@ -110,12 +167,12 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
                 plotter.send_command("if (GPVAL_TERM ne \"dumb\") eval \"set terminal \".GPVAL_TERM.\" persist\"");
             }
         }
-        gnuplot::LineChart chart;
-        for (std::size_t point = 0; point < scenario.points(); ++point) {
-            chart.add_point(scenario.axes[0].values[point], scenario.results[point][0]);
+        if (grid) {
+            heat_map(scenario).plot(plotter);
+        } else {
+            line_chart(scenario).plot(plotter);
         }
-        chart.plot(plotter);
-        if (may_wait && in_window(plotter)) {
+        if (may_wait && is_window(terminal_of(plotter))) {
             out_ << "Press Enter to continue" << std::flush;
             std::string ignored;
             std::getline(in_, ignored);

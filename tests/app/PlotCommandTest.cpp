@@ -170,27 +170,54 @@ TEST_F(Plot, AMissingGnuplotIsReportedAndTheSessionGoesOn) {
 
 TEST_F(Plot, RealGnuplotWritesImagesOfTheRequestedSize) {
     const Gnuplot gnuplot(true);
-    const fs::path png = gnuplot.file("chart.png");
-    EXPECT_EQ("", session.run("plot level 80 to 120 step 5: delta > " + png.native()));
-    const std::string image = read_all(png);
-    ASSERT_GE(image.size(), 24u);
-    EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), image.substr(0, 8));
-    // The IHDR chunk holds the width and height as big-endian 32-bit numbers.
-    const auto be32 = [&image](std::size_t at) {
-        return (static_cast<unsigned char>(image[at]) << 24) |
-               (static_cast<unsigned char>(image[at + 1]) << 16) |
-               (static_cast<unsigned char>(image[at + 2]) << 8) | static_cast<unsigned char>(image[at + 3]);
-    };
-    EXPECT_EQ(800u, static_cast<unsigned>(be32(16)));
-    EXPECT_EQ(600u, static_cast<unsigned>(be32(20)));
+    // Line charts of one and of two series, and the heat map of a grid.
+    const std::string scenarios[] = {"level 80 to 120 step 5: delta", "vol 10 to 40: price payoff",
+                                     "level 80 to 120 step 5, vol 10 to 40 step 2: gamma"};
+    for (const std::string& scenario : scenarios) {
+        const fs::path png = gnuplot.file("chart.png");
+        EXPECT_EQ("", session.run("plot " + scenario + " > " + png.native()));
+        const std::string image = read_all(png);
+        ASSERT_GE(image.size(), 24u) << scenario;
+        EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), image.substr(0, 8)) << scenario;
+        // The IHDR chunk holds the width and height as big-endian 32-bit numbers.
+        const auto be32 = [&image](std::size_t at) {
+            return (static_cast<unsigned char>(image[at]) << 24) |
+                   (static_cast<unsigned char>(image[at + 1]) << 16) |
+                   (static_cast<unsigned char>(image[at + 2]) << 8) | static_cast<unsigned char>(image[at + 3]);
+        };
+        EXPECT_EQ(800u, static_cast<unsigned>(be32(16))) << scenario;
+        EXPECT_EQ(600u, static_cast<unsigned>(be32(20))) << scenario;
 
-    const fs::path svg = gnuplot.file("chart.svg");
-    session.run("plot vol 10 to 40: price > " + svg.native());
-    const std::string drawing = read_all(svg);
-    EXPECT_NE(std::string::npos, drawing.find("<svg"));
-    EXPECT_NE(std::string::npos, drawing.find("width=\"800\""));
-    EXPECT_NE(std::string::npos, drawing.find("height=\"600\""));
-    EXPECT_EQ("", read_all(gnuplot.errors()));
+        const fs::path svg = gnuplot.file("chart.svg");
+        session.run("plot " + scenario + " > " + svg.native());
+        const std::string drawing = read_all(svg);
+        EXPECT_NE(std::string::npos, drawing.find("<svg")) << scenario;
+        EXPECT_NE(std::string::npos, drawing.find("width=\"800\"")) << scenario;
+        EXPECT_NE(std::string::npos, drawing.find("height=\"600\"")) << scenario;
+        EXPECT_EQ("", read_all(gnuplot.errors())) << scenario;
+    }
+}
+
+TEST_F(Plot, SeveralSeriesGetAKeyAndADataBlockEach) {
+    const Gnuplot gnuplot(false);
+    session.run("add -2 95P 20mar10");
+    session.run("plot level 90 to 110 step 10: price[1] price[2] payoff > " + gnuplot.file("c.png").native());
+    const std::vector<std::string> sent = lines_of(gnuplot.record());
+    ASSERT_EQ(32u, sent.size());
+    EXPECT_EQ("set key below", sent[15]);
+    EXPECT_EQ("plot '-' using 1:2 with lines linetype 3 title \"price[1]\", '-' using 1:2 with lines linetype 4 "
+              "title \"price[2]\", '-' using 1:2 with lines linetype 5 title \"payoff\"",
+              sent[19]);
+    // Three blocks of three points, each ended by "e"; the payoff at 90 is the short puts' -2 * 5.
+    for (std::size_t end : {23u, 27u, 31u}) EXPECT_EQ("e", sent[end]);
+    EXPECT_EQ("90 -10", sent[28]);
+}
+
+TEST_F(Plot, AGridWithoutADisplayIsItsTable) {
+    const Gnuplot gnuplot(false);
+    const std::string grid = "level 90 to 110 step 10, days 0 to 60 step 30: theta";
+    EXPECT_EQ(session.run("for " + grid), session.run("plot " + grid));
+    EXPECT_FALSE(fs::exists(gnuplot.record()));
 }
 
 TEST_F(Plot, RealGnuplotDrawsTextWithTheDataOnItsAxes) {
