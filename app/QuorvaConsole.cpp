@@ -26,7 +26,7 @@ using Words = std::vector<std::string>;
 const char* const INSTRUCTIONS =
     "Type help for the list of commands; README.md has the full guide and examples\n";
 
-const Words LOOP_PARAMETERS = {"level", "vol", "rate", "divyld"};
+const Words LOOP_PARAMETERS = {"level", "vol", "rate", "divyld", "days"};
 
 const Words& metrics() { return QuorvaConsole::LazyMetric::names(); }
 
@@ -58,24 +58,20 @@ Words metric_list(const Words& typed) {
     return words;
 }
 
-/// "PARAM FROM to TO [step STEP] : METRICS", with ":" typed as a word of its
-/// own; `several` when more than one metric may follow it.
-Words loop_arguments(const Words& typed, bool several) {
+/// "PARAM FROM to TO [step STEP] [, PARAM ...] : METRICS", with ":" and ","
+/// typed as words of their own.
+Words loop_arguments(const Words& typed) {
+    auto axis = typed.begin();
     for (auto word = typed.begin(); word != typed.end(); ++word) {
-        if (*word != ":") continue;
-        const Words after(word + 1, typed.end());
-        if (several) return metric_list(after);
-        return after.empty() ? metrics() : Words();
+        if (*word == ":") return metric_list(Words(word + 1, typed.end()));
+        if (*word == ",") axis = word + 1;
     }
-    if (typed.empty()) return LOOP_PARAMETERS;
-    if (typed.size() == 2) return {"to"};
-    if (typed.size() == 4) return {"step"};
+    const auto size = typed.end() - axis;
+    if (size == 0) return LOOP_PARAMETERS;
+    if (size == 2) return {"to"};
+    if (size == 4) return {"step"};
     return {};
 }
-
-Words for_arguments(const Words& typed) { return loop_arguments(typed, true); }
-
-Words plot_arguments(const Words& typed) { return loop_arguments(typed, false); }
 
 }  // namespace
 
@@ -125,23 +121,30 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "  Example: del 2\n",
          no_arguments},
         {"", "", [](C& c, const std::string& word, std::istream& in) { c.do_metric(word, in); },
-         "price|delta|gamma|theta|vega|rho [[INDEX]]\n"
-         "  The metric of the portfolio, or of one position.\n"
+         "price|delta|gamma|theta|vega|rho|payoff [[INDEX]]\n"
+         "  The metric of the portfolio, or of one position; payoff is what it pays at expiry with the\n"
+         "  index where it is now.\n"
          "  Examples: price    delta[2]\n",
          no_arguments},
         {"for", "What-if analysis", [](C& c, const std::string&, std::istream& in) { c.do_for(false, in); },
-         "for level|vol|rate|divyld FROM to TO [step STEP]: METRIC ...|all [[INDEX]] [> FILE.csv]\n"
-         "  Tabulates the metrics as the parameter steps from FROM to TO (ten steps unless STEP is given).\n"
-         "  One INDEX after the last metric applies to every metric. Several metrics get a header row;\n"
+         "for PARAM FROM to TO [step STEP] [, PARAM FROM to TO [step STEP]]: METRIC[[INDEX]]... [> FILE.csv]\n"
+         "  PARAM: level, vol, rate, divyld, or days (calendar days forward from the market time).\n"
+         "  Tabulates the metrics as the parameter steps from FROM to TO (ten steps unless STEP is given);\n"
+         "  each metric may name a position, and all[[INDEX]] names the price and its five greeks.\n"
+         "  Several metrics get a header row. With two parameters, a grid of one metric: a header row of\n"
+         "  the second parameter's values, then a row for each value of the first.\n"
          "  > FILE.csv writes the table to a CSV file instead, percentages as numbers (column vol_pct).\n"
          "  Examples: for vol 10 to 30 step 5: price    for level 90 to 110: price delta[2]\n"
+         "            for days 0 to 30: theta    for level 80 to 120 step 10, vol 10 to 40 step 5: price\n"
          "            for vol 10 to 40: all > vol.csv\n",
-         for_arguments},
+         loop_arguments},
         {"plot", "View scenarios as a chart", [](C& c, const std::string&, std::istream& in) { c.do_for(true, in); },
-         "plot level|vol|rate|divyld FROM to TO [step STEP]: METRIC [[INDEX]] [> FILE.png|FILE.svg]\n"
-         "  Draws the what-if scenario through gnuplot: in a window, as text, or into an image file.\n"
-         "  Examples: plot level 80 to 120 step 1: delta    plot vol 10 to 40: price > vol.png\n",
-         plot_arguments},
+         "plot as for, ending with [> FILE.png|FILE.svg]\n"
+         "  Draws the what-if scenario through gnuplot, in a window, as text, or into an image file: a line\n"
+         "  per metric with a key naming each, or for two parameters a heat map (its table as text).\n"
+         "  Examples: plot level 80 to 120 step 1: delta    plot level 80 to 120: price payoff\n"
+         "            plot level 80 to 120 step 2, vol 10 to 40: price > grid.png\n",
+         loop_arguments},
         {"implvol", "Calculate implied volatility from a market price",
          [](C& c, const std::string&, std::istream& in) { c.do_implvol(in); },
          "implvol [INDEX] PRICE\n"
@@ -292,9 +295,9 @@ std::vector<std::string> QuorvaConsole::completions(const std::string& before, c
     Words typed;
     std::string word;
     for (char c : before + " ") {
-        if (c == ' ' || c == '\t' || c == ':' || c == '[') {
+        if (c == ' ' || c == '\t' || c == ':' || c == ',' || c == '[') {
             if (!word.empty()) typed.push_back(word);
-            if (c == ':') typed.push_back(":");
+            if (c == ':' || c == ',') typed.push_back(std::string(1, c));
             word.clear();
         } else {
             word += c;

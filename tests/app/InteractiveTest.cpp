@@ -30,7 +30,9 @@ TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
     EXPECT_EQ(Words({"stickystrike", "stickydelta"}), QuorvaConsole::completions("set ", "st"));
     EXPECT_EQ(Words({"continuous", "lse"}), QuorvaConsole::completions("set trading ", ""));
     EXPECT_EQ(Words(), QuorvaConsole::completions("set vol ", ""));
-    EXPECT_EQ(Words({"level", "vol", "rate", "divyld"}), QuorvaConsole::completions("for ", ""));
+    EXPECT_EQ(Words({"level", "vol", "rate", "divyld", "days"}), QuorvaConsole::completions("for ", ""));
+    EXPECT_EQ(Words({"days"}), QuorvaConsole::completions("for level 1 to 2 step 1, ", "d"));
+    EXPECT_EQ(Words({"to"}), QuorvaConsole::completions("plot level 1 to 2,vol 10 ", ""));
     EXPECT_EQ(Words({"vol"}), QuorvaConsole::completions("plot ", "v"));
     EXPECT_EQ(Words({"to"}), QuorvaConsole::completions("for vol 10 ", ""));
     EXPECT_EQ(Words({"step"}), QuorvaConsole::completions("for vol 10 to 30 ", "s"));
@@ -43,7 +45,7 @@ TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
     EXPECT_EQ(Words({"all"}), QuorvaConsole::completions("for vol 10 to 30: ", "a"));
     EXPECT_EQ(Words({"theta"}), QuorvaConsole::completions("for vol 10 to 30: price delta ", "t"));
     EXPECT_EQ(Words(), QuorvaConsole::completions("for vol 10 to 30: price[2] ", ""));
-    EXPECT_EQ(Words(), QuorvaConsole::completions("plot vol 10 to 30: price ", ""));
+    EXPECT_EQ(Words({"payoff"}), QuorvaConsole::completions("plot vol 10 to 30: price ", "pa"));
     EXPECT_EQ(Words({"implvol"}), QuorvaConsole::completions("help ", "imp"));
     EXPECT_EQ(Words(), QuorvaConsole::completions("market ", ""));
     EXPECT_EQ(Words(), QuorvaConsole::completions("nonsense ", ""));
@@ -58,7 +60,7 @@ TEST(HelpForOneCommand, ShowsItsFormsAndExamples) {
         EXPECT_NE(full, usage) << word;
         EXPECT_EQ("\n\n", usage.substr(usage.size() - 2)) << word;
     }
-    EXPECT_EQ(0u, session.run("help for").find("for level|vol|rate|divyld FROM to TO [step STEP]: METRIC"));
+    EXPECT_EQ(0u, session.run("help for").find("for PARAM FROM to TO [step STEP] [, PARAM FROM to TO [step STEP]]:"));
     EXPECT_NE(std::string::npos, session.run("help set").find("set trading continuous|lse"));
     session.expect_refusals({
         {"help me", "Unknown command - 'me'"},
