@@ -31,7 +31,7 @@ TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
     EXPECT_EQ(Words({"continuous", "lse"}), QuorvaConsole::completions("set trading ", ""));
     EXPECT_EQ(Words(), QuorvaConsole::completions("set vol ", ""));
     EXPECT_EQ(Words({"level", "vol", "rate", "divyld", "days"}), QuorvaConsole::completions("for ", ""));
-    EXPECT_EQ(Words({"days"}), QuorvaConsole::completions("for level 1 to 2 step 1, ", "d"));
+    EXPECT_EQ(Words({"divyld", "days"}), QuorvaConsole::completions("for level 1 to 2 step 1, ", "d"));
     EXPECT_EQ(Words({"to"}), QuorvaConsole::completions("plot level 1 to 2,vol 10 ", ""));
     EXPECT_EQ(Words({"vol"}), QuorvaConsole::completions("plot ", "v"));
     EXPECT_EQ(Words({"to"}), QuorvaConsole::completions("for vol 10 ", ""));
