@@ -56,7 +56,7 @@ public:
 
     Smile smile() const { return smile_; }
     Smile& smile() { return smile_; }
-    usr::P<TradingSchedule> trading_schedule() const { return trading_schedule_; }
+    const usr::P<TradingSchedule>& trading_schedule() const { return trading_schedule_; }
     usr::P<TradingSchedule>& trading_schedule() { return trading_schedule_; }
     Time time() const { return time_; }
     Time& time() { return time_; }
