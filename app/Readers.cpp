@@ -143,11 +143,16 @@ usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
         minute = read_int(in);
         if (minute == NO_INT) throw_error("Invalid minute");
     }
+    const std::istream::pos_type style = in.tellg();
+    const bool american = boost::algorithm::iequals(read_string(in, ""), "american");
+    if (!american) in.seekg(style);
     check_end(in);
     const Time expiry(date, static_cast<unsigned>(hour), static_cast<unsigned>(minute));
-    switch (std::toupper(static_cast<unsigned char>(code))) {
-    case 'C': return usr::P<Instrument>(new Call(strike, expiry));
-    case 'P': return usr::P<Instrument>(new Put(strike, expiry));
+    const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(code)));
+    if (american && (kind == 'F' || kind == 'U' || kind == 'D')) throw_error("Only calls and puts can be American");
+    switch (kind) {
+    case 'C': return usr::P<Instrument>(new Call(strike, expiry, american));
+    case 'P': return usr::P<Instrument>(new Put(strike, expiry, american));
     case 'F': return usr::P<Instrument>(new Future(strike, expiry));
     case 'U': return usr::P<Instrument>(new DigitalUp(strike, expiry));
     case 'D': return usr::P<Instrument>(new DigitalDown(strike, expiry));

@@ -7,7 +7,8 @@ namespace {
 const double DIGITAL_PAYMENT = 100;
 
 std::ostream& print_as(std::ostream& os, const Instrument& instrument, char code) {
-    return os << instrument.strike() << code << ' ' << instrument.expiry();
+    os << instrument.strike() << code << ' ' << instrument.expiry();
+    return instrument.american() ? os << " American" : os;
 }
 
 }  // namespace
@@ -20,13 +21,15 @@ Time Instrument::expiry() const { return expiry_; }
 
 bool Instrument::depends_on_volatility() const { return true; }
 
-Call::Call(double strike, Time expiry) : Instrument(strike, expiry) {}
+bool Instrument::american() const { return false; }
+
+Call::Call(double strike, Time expiry, bool american) : Instrument(strike, expiry), american_(american) {}
 
 double Call::payoff(double level) const { return level > strike() ? level - strike() : 0; }
 
 std::ostream& Call::print(std::ostream& os) const { return print_as(os, *this, 'C'); }
 
-Put::Put(double strike, Time expiry) : Instrument(strike, expiry) {}
+Put::Put(double strike, Time expiry, bool american) : Instrument(strike, expiry), american_(american) {}
 
 double Put::payoff(double level) const { return strike() > level ? strike() - level : 0; }
 

@@ -1,6 +1,7 @@
 #pragma once
-// European-style derivatives on the index: each kind is fixed by its strike
-// and expiry and characterised by its payoff at expiry. Immutable once built.
+// Derivatives on the index: each kind is fixed by its strike and expiry and
+// characterised by its payoff at expiry; calls and puts may also be
+// exercised early (American). Immutable once built.
 
 #include "calendar/Time.h"
 
@@ -21,8 +22,12 @@ public:
     virtual double payoff(double level) const = 0;
     /// Whether the price moves with the volatility, so that a price implies one.
     virtual bool depends_on_volatility() const;
-    /// Strike, code letter, blank, expiry: "100C 20mar09 @16:30", no newline.
+    /// Strike, code letter, blank, expiry: "100C 20mar09 @16:30", then
+    /// " American" for an American option; no newline.
     virtual std::ostream& print(std::ostream& os) const = 0;
+    /// True when the holder may take the payoff at the level of any moment
+    /// up to expiry, not only at expiry.
+    virtual bool american() const;
 
 protected:
     ~Instrument() = default;
@@ -35,17 +40,25 @@ private:
 /// Pays level - strike above the strike.
 class Call : public Instrument {
 public:
-    Call(double strike, Time expiry);
+    Call(double strike, Time expiry, bool american = false);
     double payoff(double level) const override;
     std::ostream& print(std::ostream& os) const override;
+    bool american() const override { return american_; }
+
+private:
+    bool american_;
 };
 
 /// Pays strike - level below the strike.
 class Put : public Instrument {
 public:
-    Put(double strike, Time expiry);
+    Put(double strike, Time expiry, bool american = false);
     double payoff(double level) const override;
     std::ostream& print(std::ostream& os) const override;
+    bool american() const override { return american_; }
+
+private:
+    bool american_;
 };
 
 /// Pays level - strike, negative below the strike.
