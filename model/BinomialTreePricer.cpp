@@ -25,6 +25,12 @@ const unsigned IMPLVOL_ITERATIONS = 100;
 const double IMPLVOL_TOLERANCE = 0.0001;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
+
+// Nodes further than this many standard deviations of the number of down moves
+// from its expected value are reached from the root with too little weight
+// (below 3e-12 on both sides together) for an American price to tell them
+// from their payoff.
+const double REACH_DEVIATIONS = 7;
 const double LARGEST = std::numeric_limits<double>::max();
 const double SMALLEST = std::numeric_limits<double>::min();
 const double UNBOUNDED = std::numeric_limits<double>::infinity();
@@ -53,6 +59,14 @@ const double NEGLIGIBLE_WEIGHT = std::numeric_limits<double>::min();
 // A walk stops where what its remaining leaves could add is below this share
 // of the sum of weight * |payoff| so far: far below the rounding of the sums.
 const double TAIL_SHARE = 1e-18;
+
+/// v[j] = max(high * v[j] + low * v[j + 1], top * r[j] + offset) for j < count,
+/// each v[j + 1] read before it is written: a node's continuation against its
+/// exercise, in a loop the compiler can vectorise.
+void hold_or_exercise(double* __restrict v, const double* __restrict r, long count, double high, double low,
+                      double top, double offset) {
+    for (long j = 0; j < count; ++j) v[j] = std::max(high * v[j] + low * v[j + 1], top * r[j] + offset);
+}
 
 /// A probability and its complement, each to full relative precision.
 struct Probabilities {
@@ -165,6 +179,7 @@ BinomialTreePricer::BinomialTreePricer(unsigned steps) {
     nodes_.assign(static_cast<std::size_t>(steps) + 1, 0.0);
     lower_coefficients_.assign(nodes_.size(), 0.0);
     higher_coefficients_.assign(nodes_.size(), 0.0);
+    ratios_.assign(nodes_.size(), 0.0);
     for (unsigned i = 0; i < steps; ++i) {
         lower_coefficients_[i] = static_cast<double>(steps - i) / (i + 1.0);
         higher_coefficients_[i + 1] = (i + 1.0) / static_cast<double>(steps - i);
@@ -239,6 +254,7 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
 
 double BinomialTreePricer::price(const Market& market, const Instrument& instrument) {
     const Geometry g = geometry(market, instrument);
+    if (instrument.american()) return american(market, g, instrument, false);
     if (g.degenerate) return g.limit.value(instrument);
     // With a per-step factor of 0 or infinity the leaf weights cannot be
     // formed; only the induction reproduces what the tree does there.
@@ -250,8 +266,142 @@ double BinomialTreePricer::price(const Market& market, const Instrument& instrum
 double BinomialTreePricer::price_by_induction(const Market& market,
                                               const Instrument& instrument) {
     const Geometry g = geometry(market, instrument);
+    if (instrument.american()) return american(market, g, instrument, true);
     if (g.degenerate) return g.limit.value(instrument);
     return induction(g, instrument);
+}
+
+double BinomialTreePricer::american(const Market& market, const Geometry& g, const Instrument& instrument,
+                                    bool whole_tree) {
+    if (!(g.tau > 0)) return g.limit.value(instrument);
+    if (g.degenerate) return std::max(g.limit.value(instrument), best_certain_exercise(market, g, instrument));
+    return early_exercise(g, instrument, market.rate(), market.div_yield(), whole_tree);
+}
+
+double BinomialTreePricer::best_certain_exercise(const Market& market, const Geometry& g,
+                                                 const Instrument& instrument) {
+    const double r = market.rate();
+    const double growth = r - market.div_yield();
+    const double dt = g.tau / g.steps;
+    double best = -LARGEST;
+    for (unsigned k = 0; k <= g.steps; ++k) {
+        const double t = k * dt;
+        best = std::max(best, std::exp(-r * t) * instrument.payoff(g.level * std::exp(growth * t)));
+    }
+    return best;
+}
+
+// A node's value is the larger of its continuation and the payoff at its
+// level, level(m, j) = top(m) * ratio^j with top(m) = level * up^m the
+// highest node of step m, both grown from exact anchors. Outside the whole
+// tree only the nodes that the root reaches with any weight are visited:
+// those within REACH_DEVIATIONS standard deviations of the expected number of
+// down moves; a child beyond them is taken at its payoff, which a path that
+// far out is worth to rounding.
+double BinomialTreePricer::early_exercise(const Geometry& g, const Instrument& instrument, double rate, double yield,
+                                          bool whole_tree) {
+    const unsigned n = g.steps;
+    const double strike = instrument.strike();
+    // Calls pay sign * (level - strike) with sign 1, puts with sign -1.
+    const double sign = instrument.payoff(2 * std::fabs(strike) + 1) > 0 ? 1 : -1;
+    const double log_ratio = g.log_down - g.log_up;
+    const double ratio = std::exp(log_ratio);
+    for (unsigned j = 0; j <= n; ++j) {
+        ratios_[j] = j % ANCHOR_SPACING == 0 ? std::exp(j * log_ratio) : ratios_[j - 1] * ratio;
+    }
+    const double down_one = std::exp(-g.log_up);
+    const auto top_of = [&](unsigned m, double above) {
+        return m % ANCHOR_SPACING == 0 ? std::min(g.level * std::exp(m * g.log_up), LARGEST) : above * down_one;
+    };
+    const double reach = REACH_DEVIATIONS * std::sqrt(g.p * g.q);
+    const auto window = [&](unsigned m, unsigned& lo, unsigned& hi) {
+        lo = 0;
+        hi = m;
+        if (whole_tree) return;
+        const double centre = m * g.q;
+        const double half = reach * std::sqrt(static_cast<double>(m)) + 1;
+        if (centre - half > 0) lo = static_cast<unsigned>(centre - half);
+        if (centre + half < m) hi = static_cast<unsigned>(std::ceil(centre + half));
+    };
+    const auto payoff = [&](double top, unsigned j) { return std::max(sign * (top * ratios_[j] - strike), 0.0); };
+
+    double top = std::min(g.level * std::exp(n * g.log_up), LARGEST);
+    unsigned lo = 0;
+    unsigned hi = 0;
+    window(n, lo, hi);
+    for (unsigned j = lo; j <= hi; ++j) nodes_[j] = payoff(top, j);
+    const double high = g.discount * g.p;
+    const double low = g.discount * g.q;
+    const double offset = -sign * strike;
+    double* const v = nodes_.data();
+    const double* const r = ratios_.data();
+    // Rates and yields of no less than 0 exercise a put at and below one level
+    // of each step and a call at and above one. The node at that edge is kept;
+    // beyond it every node is worth its payoff, which the next step computes
+    // for the children it needs instead of visiting those nodes.
+    const bool put = sign < 0;
+    const bool one_edge = !whole_tree && rate >= 0 && yield >= 0;
+    long edge = put ? static_cast<long>(hi) + 1 : -1;
+    for (unsigned m = n; m-- > 0;) {
+        const unsigned child_lo = lo;
+        const unsigned child_hi = hi;
+        window(m, lo, hi);
+        for (unsigned j = lo; j < child_lo; ++j) v[j] = payoff(top, j);
+        for (unsigned j = child_hi + 1; j <= hi + 1; ++j) v[j] = payoff(top, j);
+        const double child_top = top;
+        top = top_of(m, top);
+        const double scaled_top = sign * top;
+        // A child at or beyond the edge's side is taken from its payoff.
+        const auto child = [&](long j) {
+            return (put ? j > edge : j < edge) ? payoff(child_top, static_cast<unsigned>(j)) : v[j];
+        };
+        // Sets node j and tells whether it is exercised.
+        const auto settle = [&](long j, double left, double right) {
+            const double hold = high * left + low * right;
+            const double exercise = scaled_top * r[j] + offset;
+            v[j] = std::max(hold, exercise);
+            return exercise > 0 && exercise >= hold;
+        };
+        long first = lo;
+        long last = hi;
+        long next_edge = put ? static_cast<long>(hi) + 1 : static_cast<long>(lo) - 1;
+        if (one_edge && put) {
+            last = std::min(last, edge - 1);
+        } else if (one_edge) {
+            first = std::max(first, edge);
+            // The call's nodes above the free ones, downwards until one is exercised.
+            double right = first <= last ? v[first] : child(first);
+            for (long j = first - 1; j >= static_cast<long>(lo); --j) {
+                const double left = child(j);
+                if (settle(j, left, right)) {
+                    next_edge = j;
+                    break;
+                }
+                right = left;
+            }
+        }
+        hold_or_exercise(v + first, r + first, last - first + 1, high, low, scaled_top, offset);
+        if (!one_edge) continue;
+        const auto exercised = [&](long j) {
+            const double exercise = scaled_top * r[j] + offset;
+            return exercise > 0 && v[j] == exercise;
+        };
+        if (put && first <= last && exercised(last)) {
+            next_edge = last;
+        } else if (put) {
+            // The put's nodes below the free ones, upwards until one is exercised.
+            for (long j = std::max(last + 1, first); j <= static_cast<long>(hi); ++j) {
+                if (settle(j, child(j), child(j + 1))) {
+                    next_edge = j;
+                    break;
+                }
+            }
+        } else if (next_edge < static_cast<long>(lo) && first <= last && exercised(first)) {
+            next_edge = first;
+        }
+        edge = next_edge;
+    }
+    return v[0];
 }
 
 double BinomialTreePricer::induction(const Geometry& g, const Instrument& instrument) {

@@ -70,10 +70,14 @@ public:
     /// does. Finite whenever the market's numbers, the forward and the payoffs
     /// near it are; NaN in, NaN out. At or after expiry, the payoff at the
     /// level. Sums the leaves, which needs a payoff monotone in the level (it
-    /// bounds the leaves left out).
+    /// bounds the leaves left out). An American option is valued by backward
+    /// induction with exercise at every node, over the nodes the root reaches
+    /// with any weight; where no tree can be built, by the larger of the
+    /// European limit and the best exercise along the forward's certain path.
     double price(const Market& market, const Instrument& instrument);
     /// The same tree's value by backward induction over all its nodes, in
-    /// time quadratic in the steps; price agrees with it to rounding.
+    /// time quadratic in the steps (with exercise at every node for an
+    /// American option); price agrees with it to rounding.
     double price_by_induction(const Market& market, const Instrument& instrument);
 
     /// Greeks are plain differences of prices, not divided by their shifts.
@@ -96,6 +100,15 @@ public:
 
 private:
     double induction(const Geometry& g, const Instrument& instrument);
+    double american(const Market& market, const Geometry& g, const Instrument& instrument, bool whole_tree);
+    /// Without a tree: the best discounted payoff at the forward over the
+    /// tree's time steps.
+    static double best_certain_exercise(const Market& market, const Geometry& g, const Instrument& instrument);
+    /// Backward induction where each node is worth at least its payoff, over
+    /// the whole tree or only the nodes the root reaches with weight and that
+    /// are not yet known to be exercised.
+    double early_exercise(const Geometry& g, const Instrument& instrument, double rate, double yield,
+                          bool whole_tree);
     /// The discounted leaves weighted by their binomial probabilities; needs
     /// per-step factors that are neither 0 nor infinite.
     double leaf_sum(const Geometry& g, const Instrument& instrument) const;
@@ -106,6 +119,8 @@ private:
     std::vector<double> lower_coefficients_;
     /// C(steps, i - 1) / C(steps, i) at i, for i > 0.
     std::vector<double> higher_coefficients_;
+    /// (down / up)^j at j: the level of node j of a step over its highest.
+    std::vector<double> ratios_;
 };
 
 }  // namespace quorva
