@@ -35,7 +35,8 @@ protected:
 TEST_F(FileCommands, SaveThenLoadGivesTheSameMarketAndPortfolio) {
     session.pin_clock();
     session.run("add 100C 20mar09 @16:30\nadd -2 95P 20jun09\nadd 105C 20jun09\ncalibrate 1.9 -8 2.5");
-    session.run("add +10 100F 18dec09\nadd +0.25 105U 18dec09\nadd -3 98.7654321D 1jan2150 @08:01");
+    session.run("add +10 100F 18dec09\nadd +0.25 105U 18dec09\nadd -3 98.7654321D 1jan2150 @08:01\n"
+                "add -2 95P 20jun09 @16:30 american");
     session.run("set trading lse\nset rate -0.123456789\nset divyld 3.3");
     const std::string saved = state(session);
     ASSERT_NE(std::string::npos, saved.find("smile  = (100, ")) << saved;

@@ -101,6 +101,9 @@ TEST_F(Portfolio, AddAndDelMessagesLeaveThePortfolioAsItWas) {
             {"add 5000C 20mar09 x", "Unexpected tokens found"},
             {"add 5000Q 20mar09", "Uknown instrument code"},
             {"add 5000C 1jan2200", "Date too late"},
+            {"add 5000F 20mar09 American", "Only calls and puts can be American"},
+            {"add 5000U 20mar09 @10:00 american", "Only calls and puts can be American"},
+            {"add 5000C 20mar09 american now", "Unexpected tokens found"},
             {"del", "Expected index"},
             {"del x", "Expected index"},
             {"del 0", "Index out of range"},
@@ -117,6 +120,21 @@ TEST_F(Portfolio, DelMovesLaterPositionsUp) {
         "2.\t+0.5\t1000U 15jun10 @09:00\t\n"
         "\n\n",
         listing_of(session));
+}
+
+TEST_F(Portfolio, AmericanOptionsReadBackAndSolveForTheirVolatility) {
+    session.run("del all\nadd -2 95P 20jun09 @16:30 american\nadd 105C 20jun09 AMERICAN");
+    const std::string listed = listing_of(session);
+    EXPECT_EQ("1.\t-2\t95P 20jun09 @16:30 American\t\n2.\t+1\t105C 20jun09 @23:59 American\t\n\n\n", listed);
+    session.run("del all\nadd -2 95P 20jun09 @16:30 American\nadd 105C 20jun09 @23:59 American");
+    EXPECT_EQ(listed, listing_of(session));
+    // The price of the American put at 30% gives 30% back.
+    session.run("set vol 30");
+    std::string price = session.run("price[1]");
+    price.pop_back();
+    session.run("set vol 20");
+    EXPECT_EQ("30%\n", session.run("implvol [1] " + price).substr(0, 2) + "%\n");
+    EXPECT_EQ(0u, session.run("calibrate " + price + " 3").find("\nCalibrating with:\n95P 20jun09 @16:30 American\t"));
 }
 
 TEST_F(Portfolio, AQuantityNeedsItsSign) {

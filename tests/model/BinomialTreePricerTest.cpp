@@ -257,5 +257,50 @@ TEST_F(BinomialTreePricerTest, ThetaOverAWeekendDayIsZeroOnTheExchangeSchedule) 
     EXPECT_EQ(0, pricer.theta(m, Call(100, after(YEAR))));
 }
 
+TEST_F(BinomialTreePricerTest, AmericanPutMatchesTheConvergedValue) {
+    // Trees of 20001 steps agree on 6.0904 to 1e-4.
+    EXPECT_NEAR(6.0904, pricer.price(market(100, 0.2, 0.05, 0), Put(100, after(YEAR), true)), 1e-3);
+}
+
+// American options are worth at least the European ones and their payoff
+// now; a call without dividends is never exercised early. The fast induction
+// agrees with the one over the whole tree.
+TEST_F(BinomialTreePricerTest, AmericanOptionsOverAGrid) {
+    for (double q : {0.0, 0.03}) {
+        for (double r : {0.05, -0.01}) {
+            const Market m = market(100, 0.25, r, q);
+            for (int minutes : {30 * DAY, YEAR, 3 * YEAR}) {
+                for (double strike : {40.0, 90.0, 100.0, 115.0, 250.0}) {
+                    for (bool call : {true, false}) {
+                        const usr::P<Instrument> american =
+                            call ? usr::P<Instrument>(new Call(strike, after(minutes), true))
+                                 : usr::P<Instrument>(new Put(strike, after(minutes), true));
+                        const usr::P<Instrument> european = make(call ? CALL : PUT, strike, after(minutes));
+                        const double value = pricer.price(m, *american);
+                        const double plain = pricer.price(m, *european);
+                        SCOPED_TRACE(::testing::Message() << describe(*american) << " r " << r << " q " << q);
+                        EXPECT_GE(value, plain - 1e-9);
+                        EXPECT_GE(value, american->payoff(100));
+                        EXPECT_NEAR(pricer.price_by_induction(m, *american), value, 1e-9);
+                        if (call && q == 0 && r > 0) {
+                            EXPECT_NEAR(plain, value, 1e-9);
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST_F(BinomialTreePricerTest, AmericanWithoutVolatilityTakesTheBestCertainExercise) {
+    // The put is worth most exercised at once, the call with a high yield too.
+    EXPECT_DOUBLE_EQ(10, pricer.price(market(90, 0, 0.05, 0), Put(100, after(YEAR), true)));
+    EXPECT_DOUBLE_EQ(10, pricer.price(market(110, 0, 0.01, 0.2), Call(100, after(YEAR), true)));
+    // Without a reason to exercise early, the European value at the forward.
+    const double forward = 110 * std::exp(0.05);
+    EXPECT_NEAR(std::exp(-0.05) * (forward - 100), pricer.price(market(110, 0, 0.05, 0), Call(100, after(YEAR), true)),
+                1e-9);
+}
+
 }  // namespace
 }  // namespace quorva
