@@ -82,6 +82,8 @@ void print_ratios(const RecordingReporter& times) {
                         pricer_benchmark("price", base, steps), pricer_benchmark("price", e, steps));
         }
     }
+    print_ratio(times, "American put / plain induction, 1001 steps", "price/american/steps:1001",
+                "price/induction/steps:1001");
     print_ratio(times, "console calibrate of 20 / (20 x implvol, " + base.name + ")",
                 "console/calibrate/positions:20", pricer_benchmark("implvol", base, 1001), 20);
 }

@@ -46,6 +46,15 @@ void time_implvol(benchmark::State& state, const Evaluation& evaluation) {
     }
 }
 
+/// An at-the-money American put on the console's market.
+void time_american(benchmark::State& state) {
+    const Session session = session_after(std::string(PIN_CLOCK) + "add 100P 20jun09 american\n");
+    if (session.portfolio.size() != 1) throw std::logic_error("the console did not take the put");
+    const Instrument& put = *session.portfolio.front().second;
+    BinomialTreePricer pricer(static_cast<unsigned>(state.range(0)));
+    for (auto _ : state) benchmark::DoNotOptimize(pricer.price(session.market, put));
+}
+
 }  // namespace
 
 std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation, unsigned steps) {
@@ -53,6 +62,10 @@ std::string pricer_benchmark(const std::string& operation, const Evaluation& eva
 }
 
 void register_pricer_benchmarks() {
+    benchmark::RegisterBenchmark("price/american", time_american)
+        ->ArgName("steps")
+        ->Arg(1001)
+        ->Unit(benchmark::kMicrosecond);
     for (const Evaluation& evaluation : evaluations()) {
         const std::string suffix = "/" + evaluation.name;
         benchmark::RegisterBenchmark(("price" + suffix).c_str(), time_metric, evaluation.price)
