@@ -41,8 +41,8 @@ const double FAR_WEIGHT = 0x1p-60;
 // the same side of it as in the induction.
 const long ANCHOR_SPACING = 32;
 
-// Ratios of binomial coefficients kept as 0 on either side of the tree, so
-// that a walk four leaves at a time may overrun its end.
+// Ratios of binomial coefficients kept as 0 past the end of the tree, so that
+// a walk four leaves at a time may overrun it.
 const long WALK_OVERRUN = 4;
 
 // When the leaves' log-levels spread less than this (one standard deviation),
@@ -189,14 +189,15 @@ double deviance(double x, double mean) {
     }
 }
 
-/// A walk from leaf first to leaf last by step (+1 or -1), along which leaf
-/// i + step weighs odds * ratios[i] times as much as leaf i. The ratios are 0
-/// for a few leaves past either end of the tree, so that a walk four leaves at
-/// a time may overrun it. A walk starts past the peak of its weights, so they
-/// fall, ever faster.
+/// A walk over leaves first, first + 1, ... to last = steps, counted from the
+/// end of the tree it leaves (the highest leaf for a walk down, the lowest
+/// for a walk up), along which leaf i + 1 weighs odds * ratios[i] times as
+/// much as leaf i: C(steps, i + 1) / C(steps, i) serves both ways. The ratios
+/// are 0 for a few leaves past the last, so that a walk four leaves at a time
+/// may overrun it. A walk starts past the peak of its weights, so they fall,
+/// ever faster.
 struct Walk {
     long first;
-    long step;
     long last;
     double odds;
     const double* ratios;
@@ -213,19 +214,18 @@ struct Walk {
 // leaf is below its weight over 1 - ratio.
 double sum_weights(const Walk& walk, double scale) {
     const double* ratios = walk.ratios;
-    const long step = walk.step;
     long i = walk.first;
     double weight = 1;
     double sum = 1;
-    while (i != walk.last) {
+    while (i < walk.last) {
         const double r1 = walk.odds * ratios[i];
-        const double r2 = walk.odds * ratios[i + step];
-        const double r3 = walk.odds * ratios[i + 2 * step];
-        const double r4 = walk.odds * ratios[i + 3 * step];
+        const double r2 = walk.odds * ratios[i + 1];
+        const double r3 = walk.odds * ratios[i + 2];
+        const double r4 = walk.odds * ratios[i + 3];
         const double w2 = r1 * r2;
         const double w3 = w2 * r3;
         const double w4 = w3 * r4;
-        i += 4 * step;
+        i += 4;
         sum += weight * ((r1 + w2) + (w3 + w4));
         weight *= w4;
         if (weight < NEGLIGIBLE_WEIGHT || (r4 < 1 && weight <= TAIL_SHARE * (1 - r4) * (sum + scale))) break;
@@ -238,8 +238,11 @@ double sum_weights(const Walk& walk, double scale) {
 // largest double: what is left after a leaf is below (|constant| + |slope|
 // level) times its weight over 1 - ratio times the larger of 1 and the growth.
 // The walk starts past the peak of the weighted levels as well, so that |line|
-// times the weights falls. In a block, line(level (1 + e)) is formed as
-// line(level) + slope level e, which keeps the digits of a payoff near 0.
+// times the weights falls. In a block from level, line(level (1 + e)) is
+// line(level) + slope level e, summed over the block as line(level) times the
+// weights plus slope level times the weights times e: where the line keeps
+// its sign along the walk, as differences of payoffs on one side do, both
+// terms have that sign, which keeps the digits of payoffs near 0.
 double sum_payoffs(const Walk& walk, double first_level, double growth, const PayoffLine& line,
                    double scale) {
     const double constant = std::fabs(line.constant);
@@ -250,24 +253,22 @@ double sum_payoffs(const Walk& walk, double first_level, double growth, const Pa
     const double e3 = e1 + e2 + e1 * e2;
     const double e4 = e2 * (2 + e2);
     const double* ratios = walk.ratios;
-    const long step = walk.step;
     long i = walk.first;
     double level = first_level;
     double weight = 1;
     double sum = line.at(level);
-    while (i != walk.last) {
+    while (i < walk.last) {
         const double r1 = walk.odds * ratios[i];
-        const double r2 = walk.odds * ratios[i + step];
-        const double r3 = walk.odds * ratios[i + 2 * step];
-        const double r4 = walk.odds * ratios[i + 3 * step];
+        const double r2 = walk.odds * ratios[i + 1];
+        const double r3 = walk.odds * ratios[i + 2];
+        const double r4 = walk.odds * ratios[i + 3];
         const double w2 = r1 * r2;
         const double w3 = w2 * r3;
         const double w4 = w3 * r4;
-        i += 4 * step;
-        const double base = line.at(level);
-        const double rise = line.slope * level;
-        sum += weight * ((r1 * (base + rise * e1) + w2 * (base + rise * e2)) +
-                         (w3 * (base + rise * e3) + w4 * (base + rise * e4)));
+        i += 4;
+        const double weights = (r1 + w2) + (w3 + w4);
+        const double rises = (r1 * e1 + w2 * e2) + (w3 * e3 + w4 * e4);
+        sum += weight * (line.at(level) * weights + line.slope * level * rises);
         level += level * e4;
         weight *= w4;
         if (weight < NEGLIGIBLE_WEIGHT) break;
@@ -314,12 +315,12 @@ BinomialTreePricer::BinomialTreePricer(unsigned steps) {
     if (steps == 0) throw QuorvaException("Binomial tree needs at least one step");
     if (steps % 2 == 0) ++steps;
     nodes_.assign(static_cast<std::size_t>(steps) + 1, 0.0);
-    lower_coefficients_.assign(nodes_.size() + 2 * WALK_OVERRUN, 0.0);
-    higher_coefficients_.assign(nodes_.size() + 2 * WALK_OVERRUN, 0.0);
+    lower_coefficients_.assign(nodes_.size() + WALK_OVERRUN, 0.0);
+    higher_coefficients_.assign(nodes_.size(), 0.0);
     peak_weights_.assign(nodes_.size(), 1.0);
     for (unsigned i = 0; i < steps; ++i) {
-        lower_coefficients_[WALK_OVERRUN + i] = static_cast<double>(steps - i) / (i + 1.0);
-        higher_coefficients_[WALK_OVERRUN + i + 1] = (i + 1.0) / static_cast<double>(steps - i);
+        lower_coefficients_[i] = static_cast<double>(steps - i) / (i + 1.0);
+        higher_coefficients_[i + 1] = (i + 1.0) / static_cast<double>(steps - i);
     }
     // Stirling's formula for the three factorials of C(steps, i), with the
     // errors of its three uses.
@@ -452,10 +453,10 @@ double BinomialTreePricer::leaf_sum(const Geometry& g, const Instrument& instrum
 
     LeafSums sums;
     sums.add(1, instrument.payoff(g.leaf(static_cast<unsigned>(mode))));
-    add_leaves(g, instrument, mode, 1, low / high, lower_coefficients_.data() + WALK_OVERRUN, anchor_spacing,
+    add_leaves(g, instrument, mode, 1, low / high, lower_coefficients_.data(), anchor_spacing,
                sums);
-    add_leaves(g, instrument, mode, -1, high / low, higher_coefficients_.data() + WALK_OVERRUN,
-               anchor_spacing, sums);
+    add_leaves(g, instrument, mode, -1, high / low, higher_coefficients_.data(), anchor_spacing,
+               sums);
     return std::pow(high + low, g.steps) * (sums.value / sums.weight);
 }
 
@@ -505,7 +506,7 @@ std::optional<double> BinomialTreePricer::sided_sum(const Geometry& g, const Ins
     // Where a sequence falls from leaf `above` to leaf `below`, it peaks above
     // the strike.
     const double fall_growth = std::expm1(g.log_down - g.log_up);
-    const double fall_ratio = low / high * lower_coefficients_[WALK_OVERRUN + above];
+    const double fall_ratio = low / high * lower_coefficients_[above];
     const bool weights_above = fall_ratio < 1;
     const bool levels_above = fall_ratio * (1 + fall_growth) < 1;
     const PayoffLine& weights_side = weights_above ? sides.above : sides.below;
@@ -520,12 +521,12 @@ std::optional<double> BinomialTreePricer::sided_sum(const Geometry& g, const Ins
     }
 
     // Walks below the strike from leaf `below` where their sequence peaks
-    // above it, above from leaf `above` otherwise. Weights below the smallest
-    // double are left out, as in leaf_sum.
+    // above it, above from leaf `above` (n - above from the lowest leaf)
+    // otherwise. Weights below the smallest double are left out, as in
+    // leaf_sum.
     auto walk_of = [&](bool far_below, double level_growth) {
-        return Walk{far_below ? below : above, far_below ? 1 : -1, far_below ? n : 0,
-                    (far_below ? low / high : high / low) * (1 + level_growth),
-                    (far_below ? lower_coefficients_.data() : higher_coefficients_.data()) + WALK_OVERRUN};
+        return Walk{far_below ? below : n - above, n,
+                    (far_below ? low / high : high / low) * (1 + level_growth), lower_coefficients_.data()};
     };
     auto growth_of = [&](bool far_below) {
         return far_below ? fall_growth : -fall_growth / (1 + fall_growth);

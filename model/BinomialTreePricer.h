@@ -113,7 +113,8 @@ private:
 
     /// One entry per leaf: steps + 1.
     std::vector<double> nodes_;
-    /// C(steps, i + 1) / C(steps, i) at i, for i < steps.
+    /// C(steps, i + 1) / C(steps, i) at i, for i < steps; 0 from steps on,
+    /// for a few entries more.
     std::vector<double> lower_coefficients_;
     /// C(steps, i - 1) / C(steps, i) at i, for i > 0.
     std::vector<double> higher_coefficients_;
