@@ -84,6 +84,11 @@ void print_ratios(const RecordingReporter& times) {
     }
     print_ratio(times, "American put / plain induction, 1001 steps", "price/american/steps:1001",
                 "price/induction/steps:1001");
+    const std::string price = pricer_benchmark("price", base, 1001);
+    print_ratio(times, "gamma of 100 options / 300 prices (" + base.name + ")", book_gamma_benchmark(1),
+                price, 300);
+    print_ratio(times, "gamma of 100 options over 66 markets / 19800 prices", book_gamma_benchmark(66), price,
+                19800);
     print_ratio(times, "console calibrate of 20 / (20 x implvol, " + base.name + ")",
                 "console/calibrate/positions:20", pricer_benchmark("implvol", base, 1001), 20);
 }

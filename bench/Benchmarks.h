@@ -13,7 +13,10 @@ namespace bench {
 void register_calendar_benchmarks();
 
 /// For each evaluation: price at 101, 1001 and 10001 steps, each greek and
-/// an implied volatility at 1001 steps, named by pricer_benchmark().
+/// an implied volatility at 1001 steps, named by pricer_benchmark(); for the
+/// base evaluation also the gamma of a book of a hundred options, at
+/// the console's market and over a grid of 66 markets, named by
+/// book_gamma_benchmark().
 void register_pricer_benchmarks();
 
 /// "console/calibrate/positions:20": the whole calibrate command.
@@ -21,6 +24,9 @@ void register_console_benchmarks();
 
 /// "price/pricer/steps:1001" for operation "price", evaluation "pricer" and 1001 steps.
 std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation, unsigned steps);
+
+/// "gamma/book:100/markets:66" for the book over 66 markets.
+std::string book_gamma_benchmark(unsigned markets);
 
 }  // namespace bench
 }  // namespace quorva

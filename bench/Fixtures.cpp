@@ -16,6 +16,14 @@ std::string twenty_positions() {
     return lines.str();
 }
 
+std::string hundred_positions() {
+    const char* const expiries[] = {"17apr09", "19jun09", "18dec09", "17dec10"};
+    std::ostringstream lines;
+    for (int i = 0; i < 100; ++i)
+        lines << "add " << 51 + i << (i % 2 == 0 ? "C" : "P") << " " << expiries[i / 2 % 4] << "\n";
+    return lines.str();
+}
+
 Session session_after(const std::string& script) {
     std::istringstream in(script);
     std::ostringstream out;

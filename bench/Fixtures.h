@@ -17,6 +17,10 @@ extern const char* const PIN_CLOCK;
 /// 20 June or 18 December 2009.
 std::string twenty_positions();
 
+/// A hundred "add" lines: calls and puts struck from 51 to 150, each of the
+/// four expiries from April 2009 to December 2010 in turn.
+std::string hundred_positions();
+
 /// What a console holds once it has read a script to its end.
 struct Session {
     Market market;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 namespace quorva {
 namespace bench {
@@ -55,7 +56,42 @@ void time_american(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(pricer.price(session.market, put));
 }
 
+/// The gamma of the hundred positions as the console sums it, in the
+/// console's market; with `grid`, in that market
+/// at every level from 50 to 150 in steps of 10 and every volatility from 10%
+/// to 60% in steps of 10%, otherwise as it is.
+void time_book_gamma(benchmark::State& state, const Evaluation::Metric& gamma, bool grid) {
+    const Session session = session_after(std::string(PIN_CLOCK) + hundred_positions());
+    if (session.portfolio.size() != 100) throw std::logic_error("the console did not take the book");
+    std::vector<Market> markets;
+    if (!grid) markets.push_back(session.market);
+    for (int level = 50; grid && level <= 150; level += 10) {
+        for (int vol = 10; vol <= 60; vol += 10) {
+            Market m = session.market;
+            m.level() = level;
+            m.volatility() = vol / 100.0;
+            markets.push_back(m);
+        }
+    }
+    BinomialTreePricer pricer(1001);
+    for (auto _ : state) {
+        for (const Market& m : markets) {
+            double sum = 0;
+            for (const QuorvaConsole::Position& position : session.portfolio)
+                sum = position.first * gamma(pricer, m, *position.second) + sum;
+            benchmark::DoNotOptimize(sum);
+        }
+    }
+    const double prices = 3.0 * static_cast<double>(markets.size() * session.portfolio.size());
+    state.counters["per_price"] = benchmark::Counter(
+        prices, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
 }  // namespace
+
+std::string book_gamma_benchmark(unsigned markets) {
+    return "gamma/book:100/markets:" + std::to_string(markets);
+}
 
 std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation, unsigned steps) {
     return operation + "/" + evaluation.name + "/steps:" + std::to_string(steps);
@@ -91,6 +127,11 @@ void register_pricer_benchmarks() {
             ->Arg(1001)
             ->Unit(benchmark::kMicrosecond);
     }
+    const Evaluation::Metric& gamma = evaluations().front().gamma;
+    benchmark::RegisterBenchmark(book_gamma_benchmark(1).c_str(), time_book_gamma, gamma, false)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(book_gamma_benchmark(66).c_str(), time_book_gamma, gamma, true)
+        ->Unit(benchmark::kMillisecond);
 }
 
 }  // namespace bench

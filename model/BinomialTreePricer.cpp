@@ -34,6 +34,7 @@ const double REACH_DEVIATIONS = 7;
 const double LARGEST = std::numeric_limits<double>::max();
 const double SMALLEST = std::numeric_limits<double>::min();
 const double UNBOUNDED = std::numeric_limits<double>::infinity();
+const double LOG_TWO = 0.693147180559945309417232121458176568;
 
 // Where no tree can hold the spread, the share of the weight that the limit
 // puts far out: small enough that a payoff's value at 0 stays exact to
@@ -46,18 +47,23 @@ const double FAR_WEIGHT = 0x1p-60;
 // the same side of it as in the induction.
 const long ANCHOR_SPACING = 32;
 
+// Ratios of binomial coefficients kept as 0 past the end of the tree, so that
+// a walk four leaves at a time may overrun it.
+const long WALK_OVERRUN = 4;
+
 // When the leaves' log-levels spread less than this (one standard deviation),
 // payoffs are small differences of nearly equal levels and a leaf's last bit
 // shows in the price: there every leaf is computed exactly, as the induction
-// computes it.
+// computes it, and no closed form over the tree, a difference of sums far
+// larger than the price, holds to rounding.
 const double NARROW_SPREAD = 0.02;
 
-// Weights below this, relative to the most likely leaf's, are left out rather
-// than carried into underflow.
+// Weights below this, relative to the leaf a walk starts from, are left out
+// rather than carried into underflow.
 const double NEGLIGIBLE_WEIGHT = std::numeric_limits<double>::min();
 
 // A walk stops where what its remaining leaves could add is below this share
-// of the sum of weight * |payoff| so far: far below the rounding of the sums.
+// of the magnitude of the sum so far: far below the rounding of the sums.
 const double TAIL_SHARE = 1e-18;
 
 /// v[j] = max(high * v[j] + low * v[j + 1], top * r[j] + offset) for j < count,
@@ -76,14 +82,18 @@ struct Probabilities {
 
 /// The Peizer-Pratt inversion (method 2) of the normal distribution at z for
 /// a tree of n steps: h(z) = 1/2 + sign(z) / 2 * sqrt(1 - exp(-a^2 (n + 1/6))),
-/// a = z / (n + 1/3 + 0.1 / (n + 1)). The smaller of h and 1 - h is formed as
-/// (1 - s) / 2 = e / (2 (1 + s)), so that it keeps its digits near 0.
+/// a = z / (n + 1/3 + 0.1 / (n + 1)). With s the square root and e =
+/// exp(-a^2 (n + 1/6)), the smaller of h and 1 - h is formed as (1 - s) / 2 =
+/// e / (2 (1 + s)), so that it keeps its digits near 0.
 Probabilities peizer_pratt(double z, unsigned steps) {
     const double n = steps;
     const double a = z / (n + 1.0 / 3 + 0.1 / (n + 1));
     const double x = a * a * (n + 1.0 / 6);
-    const double s = std::sqrt(-std::expm1(-x));
-    const double small = std::exp(-x) / (2 * (1 + s));
+    const double s_squared = -std::expm1(-x);
+    const double s = std::sqrt(s_squared);
+    // e = exp(-x) = 1 - s^2, which keeps its digits while s^2 < 1/2.
+    const double e = s_squared < 0.5 ? 1 - s_squared : std::exp(-x);
+    const double small = e / (2 * (1 + s));
     const double large = 0.5 + s / 2;
     if (std::isnan(z)) return Probabilities{z, z};
     return z < 0 ? Probabilities{small, large} : Probabilities{large, small};
@@ -158,6 +168,148 @@ void add_leaves(const BinomialTreePricer::Geometry& g, const Instrument& instrum
     }
 }
 
+/// log(n!) - log(sqrt(2 pi n) (n / e)^n), the error of Stirling's formula: from
+/// the exact factorial up to 20, beyond from its asymptotic series, whose next
+/// term is below 1e-17 there.
+long double stirling_error(unsigned n) {
+    const long double half_log_two_pi = 0.91893853320467274178032973640561764L;
+    const long double x = n;
+    if (n <= 20) {
+        long double factorial = 1;
+        for (unsigned k = 2; k <= n; ++k) factorial *= k;
+        return std::log(factorial) - (x + 0.5L) * std::log(x) + x - half_log_two_pi;
+    }
+    const long double inverse = 1 / x;
+    const long double square = inverse * inverse;
+    return inverse * (1.0L / 12 - square * (1.0L / 360 -
+                                            square * (1.0L / 1260 - square * (1.0L / 1680 - square / 1188))));
+}
+
+/// x log(x / mean) + mean - x for x > 0 and mean > 0: how much less likely a
+/// binomial count x is than its most likely value, in log terms. Near the mean,
+/// from the series in v = (x - mean) / (x + mean), so that it keeps its digits.
+double deviance(double x, double mean) {
+    const double d = x - mean;
+    if (!(std::fabs(d) < 0.1 * (x + mean))) return x * std::log(x / mean) + mean - x;
+    const double v = d / (x + mean);
+    const double square = v * v;
+    double sum = d * v;
+    double term = 2 * x * v;
+    for (double k = 3;; k += 2) {
+        term *= square;
+        const double next = sum + term / k;
+        if (next == sum) return sum;
+        sum = next;
+    }
+}
+
+/// A walk over leaves first, first + 1, ... to last = steps, counted from the
+/// end of the tree it leaves (the highest leaf for a walk down, the lowest
+/// for a walk up), along which leaf i + 1 weighs odds * ratios[i] times as
+/// much as leaf i: C(steps, i + 1) / C(steps, i) serves both ways. The ratios
+/// are 0 for a few leaves past the last, so that a walk four leaves at a time
+/// may overrun it. A walk starts past the peak of its weights, so they fall,
+/// ever faster.
+struct Walk {
+    long first;
+    long last;
+    double odds;
+    const double* ratios;
+};
+
+// The two walks below go four leaves at a time, each of the four weights (and
+// levels) from those before the four, so that one multiplication (and one
+// multiply-add) a block, not a leaf, chains them. A walk stops where what is
+// left is below TAIL_SHARE of its sum so far plus `scale`, the magnitude of
+// what the sum is added to in the walk's units, or where the weights fall
+// below NEGLIGIBLE_WEIGHT, as they do past the end of the tree.
+
+// The weights relative to the first leaf's, summed: what is left after a
+// leaf is below its weight over 1 - ratio.
+double sum_weights(const Walk& walk, double scale) {
+    const double* ratios = walk.ratios;
+    long i = walk.first;
+    double weight = 1;
+    double sum = 1;
+    while (i < walk.last) {
+        const double r1 = walk.odds * ratios[i];
+        const double r2 = walk.odds * ratios[i + 1];
+        const double r3 = walk.odds * ratios[i + 2];
+        const double r4 = walk.odds * ratios[i + 3];
+        const double w2 = r1 * r2;
+        const double w3 = w2 * r3;
+        const double w4 = w3 * r4;
+        i += 4;
+        sum += weight * ((r1 + w2) + (w3 + w4));
+        weight *= w4;
+        if (weight < NEGLIGIBLE_WEIGHT || (r4 < 1 && weight <= TAIL_SHARE * (1 - r4) * (sum + scale))) break;
+    }
+    return sum;
+}
+
+// line(level) times the weights relative to the first leaf's, summed, from
+// the first leaf's level, which grows by 1 + growth a leaf and stays below the
+// largest double: what is left after a leaf is below (|constant| + |slope|
+// level) times its weight over 1 - ratio times the larger of 1 and the growth.
+// The walk starts past the peak of the weighted levels as well, so that |line|
+// times the weights falls. In a block from level, line(level (1 + e)) is
+// line(level) + slope level e, summed over the block as line(level) times the
+// weights plus slope level times the weights times e: where the line keeps
+// its sign along the walk, as differences of payoffs on one side do, both
+// terms have that sign, which keeps the digits of payoffs near 0.
+double sum_payoffs(const Walk& walk, double first_level, double growth, const PayoffLine& line,
+                   double scale) {
+    const double constant = std::fabs(line.constant);
+    const double slope = std::fabs(line.slope);
+    const double reach = std::max(1.0, 1 + growth);
+    const double e1 = growth;
+    const double e2 = e1 * (2 + e1);
+    const double e3 = e1 + e2 + e1 * e2;
+    const double e4 = e2 * (2 + e2);
+    const double* ratios = walk.ratios;
+    long i = walk.first;
+    double level = first_level;
+    double weight = 1;
+    double sum = line.at(level);
+    while (i < walk.last) {
+        const double r1 = walk.odds * ratios[i];
+        const double r2 = walk.odds * ratios[i + 1];
+        const double r3 = walk.odds * ratios[i + 2];
+        const double r4 = walk.odds * ratios[i + 3];
+        const double w2 = r1 * r2;
+        const double w3 = w2 * r3;
+        const double w4 = w3 * r4;
+        i += 4;
+        const double weights = (r1 + w2) + (w3 + w4);
+        const double rises = (r1 * e1 + w2 * e2) + (w3 * e3 + w4 * e4);
+        sum += weight * (line.at(level) * weights + line.slope * level * rises);
+        level += level * e4;
+        weight *= w4;
+        if (weight < NEGLIGIBLE_WEIGHT) break;
+        const double fall = r4 * reach;
+        if (fall < 1 &&
+            weight * (constant + slope * level) <= TAIL_SHARE * (1 - fall) * (std::fabs(sum) + scale))
+            break;
+    }
+    return sum;
+}
+
+/// high + low to twice the precision of a double, and its logarithm.
+struct StepSum {
+    double high;
+    double low;
+    double sum;
+    /// sum + error is high + low exactly.
+    double error;
+    double log;
+
+    StepSum(double high_weight, double low_weight) : high(high_weight), low(low_weight), sum(high + low) {
+        const double low_part = sum - high;
+        error = (high - (sum - low_part)) + (low - low_part);
+        log = std::log(sum) + error / sum;
+    }
+};
+
 }  // namespace
 
 double BinomialTreePricer::Limit::value(const Instrument& instrument) const {
@@ -177,12 +329,23 @@ BinomialTreePricer::BinomialTreePricer(unsigned steps) {
     if (steps == 0) throw QuorvaException("Binomial tree needs at least one step");
     if (steps % 2 == 0) ++steps;
     nodes_.assign(static_cast<std::size_t>(steps) + 1, 0.0);
-    lower_coefficients_.assign(nodes_.size(), 0.0);
+    lower_coefficients_.assign(nodes_.size() + WALK_OVERRUN, 0.0);
     higher_coefficients_.assign(nodes_.size(), 0.0);
     ratios_.assign(nodes_.size(), 0.0);
+    peak_weights_.assign(nodes_.size(), 1.0);
     for (unsigned i = 0; i < steps; ++i) {
         lower_coefficients_[i] = static_cast<double>(steps - i) / (i + 1.0);
         higher_coefficients_[i + 1] = (i + 1.0) / static_cast<double>(steps - i);
+    }
+    // Stirling's formula for the three factorials of C(steps, i), with the
+    // errors of its three uses.
+    const long double two_pi = 6.28318530717958647692528676655900577L;
+    for (unsigned i = 1; i < steps; ++i) {
+        const long double n = steps;
+        const long double k = i;
+        peak_weights_[i] = static_cast<double>(
+            std::sqrt(n / (two_pi * k * (n - k))) *
+            std::exp(stirling_error(steps) - stirling_error(i) - stirling_error(steps - i)));
     }
 }
 
@@ -212,9 +375,15 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
     if (!(g.tau > 0)) return g;
     // Without volatility (or without an index) the level grows to its forward
     // for certain.
-    const double forward = g.level * std::exp(b * g.tau);
-    g.limit = Limit{std::exp(-r * g.tau), {forward, 0}, {1, 0}};
-    if (sigma == 0 || !(g.level > 0)) return g;
+    auto forward_limit = [&] {
+        const double forward = g.level * std::exp(b * g.tau);
+        g.limit = Limit{std::exp(-r * g.tau), {forward, 0}, {1, 0}};
+        return forward;
+    };
+    if (sigma == 0 || !(g.level > 0)) {
+        forward_limit();
+        return g;
+    }
 
     // d1 and d2 of the closed form, without squaring sigma.
     const double spread = sigma * std::sqrt(g.tau);
@@ -225,6 +394,7 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
     const Probabilities share = peizer_pratt(d1, g.steps);
     const Probabilities risk = peizer_pratt(d2, g.steps);
     if (!(std::min(std::min(share.p, share.q), std::min(risk.p, risk.q)) >= SMALLEST)) {
+        const double forward = forward_limit();
         if (std::isnan(d1)) {
             g.limit.discount = std::numeric_limits<double>::quiet_NaN();
         } else if (d1 > 0 && d2 < 0) {
@@ -258,9 +428,11 @@ double BinomialTreePricer::price(const Market& market, const Instrument& instrum
     if (g.degenerate) return g.limit.value(instrument);
     // With a per-step factor of 0 or infinity the leaf weights cannot be
     // formed; only the induction reproduces what the tree does there.
-    if (std::isnormal(g.discount * g.p) && std::isnormal(g.discount * g.q))
-        return leaf_sum(g, instrument);
-    return induction(g, instrument);
+    if (!std::isnormal(g.discount * g.p) || !std::isnormal(g.discount * g.q)) return induction(g, instrument);
+    if (const std::optional<PayoffSides> sides = instrument.payoff_sides()) {
+        if (const std::optional<double> value = sided_sum(g, instrument, *sides)) return *value;
+    }
+    return leaf_sum(g, instrument);
 }
 
 double BinomialTreePricer::price_by_induction(const Market& market,
@@ -436,6 +608,112 @@ double BinomialTreePricer::leaf_sum(const Geometry& g, const Instrument& instrum
     add_leaves(g, instrument, mode, -1, high / low, higher_coefficients_.data(), anchor_spacing,
                sums);
     return std::pow(high + low, g.steps) * (sums.value / sums.weight);
+}
+
+// Leaf i has weight C(n, i) high^(n - i) low^i = (high + low)^n b(i), b the
+// binomial probability of i falls in n of probability low / (high + low); the
+// weighted levels sum to level (high u + low d)^n, u and d the per-step factors
+// of the level. Both sequences, weights and weighted levels, peak once. So the
+// constant of the line that the payoff follows on the side of the strike where
+// the weights peak, and the slope of the line on the side where the weighted
+// levels peak, sum over the whole tree in closed form; the other sides add a
+// difference of lines, summed by walks from the strike outward, where the
+// terms fall.
+std::optional<double> BinomialTreePricer::sided_sum(const Geometry& g, const Instrument& instrument,
+                                                    const PayoffSides& sides) const {
+    const long n = g.steps;
+    const double spread = (g.log_up - g.log_down) / 2 * std::sqrt(static_cast<double>(n));
+    if (spread < NARROW_SPREAD) return std::nullopt;
+    // Closed forms and levels grown along a walk hold while no leaf is capped:
+    // certainly while the highest one stays below 2^1023.
+    const double log_highest = (std::ilogb(g.level) + 1) * LOG_TWO + static_cast<double>(n) * g.log_up;
+    if (!(log_highest < 1023 * LOG_TWO) && !(g.leaf(0) < LARGEST)) return std::nullopt;
+    // The tree puts the strike between its two middle leaves, half a step from
+    // each; leaves up to `above` lie above it, from `below` on below it.
+    const long above = n / 2;
+    const long below = above + 1;
+    const double above_level = g.leaf(static_cast<unsigned>(above));
+    const double below_level = g.leaf(static_cast<unsigned>(below));
+    const double strike = instrument.strike();
+    if (!(above_level > strike && strike > below_level)) return std::nullopt;
+
+    const StepSum step_sum(g.discount * g.p, g.discount * g.q);
+    const double high = step_sum.high;
+    const double low = step_sum.low;
+    const double log_total = static_cast<double>(n) * step_sum.log;
+    // The weight of leaf i, to full relative precision, by the deviance of i
+    // from its mean.
+    const double lower_mean = static_cast<double>(n) * (low / step_sum.sum);
+    const double higher_mean = static_cast<double>(n) * (high / step_sum.sum);
+    auto weight_of = [&](long i) {
+        if (i == 0) return std::pow(high, static_cast<double>(n));
+        if (i == n) return std::pow(low, static_cast<double>(n));
+        const double k = static_cast<double>(i);
+        return peak_weights_[i] * std::exp(log_total - deviance(k, lower_mean) -
+                                           deviance(static_cast<double>(n) - k, higher_mean));
+    };
+
+    // Where a sequence falls from leaf `above` to leaf `below`, it peaks above
+    // the strike.
+    const double fall_growth = std::expm1(g.log_down - g.log_up);
+    const double fall_ratio = low / high * lower_coefficients_[above];
+    const bool weights_above = fall_ratio < 1;
+    const bool levels_above = fall_ratio * (1 + fall_growth) < 1;
+    const PayoffLine& weights_side = weights_above ? sides.above : sides.below;
+    const PayoffLine& levels_side = levels_above ? sides.above : sides.below;
+    double value = 0;
+    if (weights_side.constant != 0) value += weights_side.constant * std::exp(log_total);
+    if (levels_side.slope != 0) {
+        const double drift =
+            std::fma(high, std::expm1(g.log_up), low * std::expm1(g.log_down)) / step_sum.sum;
+        value +=
+            levels_side.slope * g.level * std::exp(log_total + static_cast<double>(n) * std::log1p(drift));
+    }
+
+    // Walks below the strike from leaf `below` where their sequence peaks
+    // above it, above from leaf `above` (n - above from the lowest leaf)
+    // otherwise. Weights below the smallest double are left out, as in
+    // leaf_sum.
+    auto walk_of = [&](bool far_below, double level_growth) {
+        return Walk{far_below ? below : n - above, n,
+                    (far_below ? low / high : high / low) * (1 + level_growth), lower_coefficients_.data()};
+    };
+    auto growth_of = [&](bool far_below) {
+        return far_below ? fall_growth : -fall_growth / (1 + fall_growth);
+    };
+    auto level_of = [&](bool far_below) { return far_below ? below_level : above_level; };
+    auto weight_from = [&](bool far_below) {
+        const double weight = weight_of(far_below ? below : above);
+        return weight >= SMALLEST ? weight : 0.0;
+    };
+    const double constant = (weights_above ? sides.below : sides.above).constant - weights_side.constant;
+    const double slope = (levels_above ? sides.below : sides.above).slope - levels_side.slope;
+    if (weights_above == levels_above && constant != 0 && slope != 0) {
+        // One walk with the whole difference of lines, which keeps the
+        // digits of payoffs near 0.
+        const double weight = weight_from(weights_above);
+        if (weight != 0) {
+            value += weight * sum_payoffs(walk_of(weights_above, 0), level_of(weights_above),
+                                          growth_of(weights_above), PayoffLine{constant, slope},
+                                          std::fabs(value) / weight);
+        }
+    } else {
+        // The weights, and the weighted levels, on their own.
+        const double weight = constant == 0 ? 0.0 : weight_from(weights_above) * std::fabs(constant);
+        if (weight != 0) {
+            value += std::copysign(weight, constant) *
+                     sum_weights(walk_of(weights_above, 0), std::fabs(value) / weight);
+        }
+        const double weighted_level =
+            slope == 0 ? 0.0 : weight_from(levels_above) * level_of(levels_above) * std::fabs(slope);
+        if (weighted_level != 0) {
+            value += std::copysign(weighted_level, slope) *
+                     sum_weights(walk_of(levels_above, growth_of(levels_above)),
+                                 std::fabs(value) / weighted_level);
+        }
+    }
+    if (!std::isfinite(value)) return std::nullopt;
+    return value;
 }
 
 double BinomialTreePricer::delta(const Market& market, const Instrument& instrument) {

@@ -12,6 +12,7 @@
 #include "model/Instrument.h"
 #include "model/Market.h"
 
+#include <optional>
 #include <vector>
 
 namespace quorva {
@@ -50,6 +51,7 @@ public:
         /// expiry, without volatility, and where the tree's probabilities
         /// round to 0 or 1 (far from the money, or a vast volatility).
         bool degenerate;
+        /// Meaningful for a degenerate tree only.
         Limit limit;
 
         double leaf(unsigned i) const;
@@ -69,11 +71,13 @@ public:
     /// In index points per unit of the instrument. Throws only as geometry()
     /// does. Finite whenever the market's numbers, the forward and the payoffs
     /// near it are; NaN in, NaN out. At or after expiry, the payoff at the
-    /// level. Sums the leaves, which needs a payoff monotone in the level (it
-    /// bounds the leaves left out). An American option is valued by backward
-    /// induction with exercise at every node, over the nodes the root reaches
-    /// with any weight; where no tree can be built, by the larger of the
-    /// European limit and the best exercise along the forward's certain path.
+    /// level. A payoff of one line on each side of the strike is summed
+    /// mostly in closed form; any other is summed over the leaves, which needs
+    /// it monotone in the level (it bounds the leaves left out). An American
+    /// option is valued by backward induction with exercise at every node,
+    /// over the nodes the root reaches with any weight; where no tree can be
+    /// built, by the larger of the European limit and the best exercise along
+    /// the forward's certain path.
     double price(const Market& market, const Instrument& instrument);
     /// The same tree's value by backward induction over all its nodes, in
     /// time quadratic in the steps (with exercise at every node for an
@@ -112,15 +116,27 @@ private:
     /// The discounted leaves weighted by their binomial probabilities; needs
     /// per-step factors that are neither 0 nor infinite.
     double leaf_sum(const Geometry& g, const Instrument& instrument) const;
+    /// The same sum for a payoff that is one line on each side of the strike:
+    /// the lines of the sides where the weights and the weighted levels peak
+    /// in closed form over the whole tree, plus walks from the strike over the
+    /// other sides. Nothing where that would not hold to rounding: a narrow
+    /// spread, leaves capped at the largest double, a strike not strictly
+    /// between the middle leaves, a sum out of range.
+    std::optional<double> sided_sum(const Geometry& g, const Instrument& instrument,
+                                    const PayoffSides& sides) const;
 
     /// One entry per leaf: steps + 1.
     std::vector<double> nodes_;
-    /// C(steps, i + 1) / C(steps, i) at i, for i < steps.
+    /// C(steps, i + 1) / C(steps, i) at i, for i < steps; 0 from steps on,
+    /// for a few entries more.
     std::vector<double> lower_coefficients_;
     /// C(steps, i - 1) / C(steps, i) at i, for i > 0.
     std::vector<double> higher_coefficients_;
     /// (down / up)^j at j: the level of node j of a step over its highest.
     std::vector<double> ratios_;
+    /// C(steps, i) (i / steps)^i (1 - i / steps)^(steps - i) at i: the largest
+    /// probability leaf i takes under any p.
+    std::vector<double> peak_weights_;
 };
 
 }  // namespace quorva

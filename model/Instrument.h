@@ -5,9 +5,24 @@
 
 #include "calendar/Time.h"
 
+#include <optional>
 #include <ostream>
 
 namespace quorva {
+
+/// A payoff constant + slope * level.
+struct PayoffLine {
+    double constant;
+    double slope;
+
+    double at(double level) const { return constant + slope * level; }
+};
+
+/// The lines a payoff follows strictly above and strictly below its strike.
+struct PayoffSides {
+    PayoffLine above;
+    PayoffLine below;
+};
 
 /// Held only through usr::P of the concrete kind, which destroys it as that
 /// kind; hence no virtual destructor.
@@ -22,6 +37,10 @@ public:
     virtual double payoff(double level) const = 0;
     /// Whether the price moves with the volatility, so that a price implies one.
     virtual bool depends_on_volatility() const;
+    /// Where the payoff is one line on each side of the strike, those lines,
+    /// equal to payoff() to the last bit at every finite level off the
+    /// strike; nothing here.
+    virtual std::optional<PayoffSides> payoff_sides() const;
     /// Strike, code letter, blank, expiry: "100C 20mar09 @16:30", then
     /// " American" for an American option; no newline.
     virtual std::ostream& print(std::ostream& os) const = 0;
@@ -42,6 +61,7 @@ class Call : public Instrument {
 public:
     Call(double strike, Time expiry, bool american = false);
     double payoff(double level) const override;
+    std::optional<PayoffSides> payoff_sides() const override;
     std::ostream& print(std::ostream& os) const override;
     bool american() const override { return american_; }
 
@@ -54,6 +74,7 @@ class Put : public Instrument {
 public:
     Put(double strike, Time expiry, bool american = false);
     double payoff(double level) const override;
+    std::optional<PayoffSides> payoff_sides() const override;
     std::ostream& print(std::ostream& os) const override;
     bool american() const override { return american_; }
 
@@ -66,6 +87,7 @@ class Future : public Instrument {
 public:
     Future(double strike, Time expiry);
     double payoff(double level) const override;
+    std::optional<PayoffSides> payoff_sides() const override;
     bool depends_on_volatility() const override;
     std::ostream& print(std::ostream& os) const override;
 };
@@ -75,6 +97,7 @@ class DigitalUp : public Instrument {
 public:
     DigitalUp(double strike, Time expiry);
     double payoff(double level) const override;
+    std::optional<PayoffSides> payoff_sides() const override;
     std::ostream& print(std::ostream& os) const override;
 };
 
@@ -83,6 +106,7 @@ class DigitalDown : public Instrument {
 public:
     DigitalDown(double strike, Time expiry);
     double payoff(double level) const override;
+    std::optional<PayoffSides> payoff_sides() const override;
     std::ostream& print(std::ostream& os) const override;
 };
 

@@ -70,10 +70,12 @@ TEST(FastEvaluation, AgreesWithTheInductionOverAGrid) {
     const int maturities[] = {1, DAY, YEAR, 10 * YEAR};
     // Both signs of rate and yield, on a small and a large tree.
     const std::pair<double, double> rates[] = {{0.05, 0.025}, {-0.02, -0.04}};
+    Agreement single(1);
     Agreement small(201);
     Agreement large(1001);
     for (double vol : vols) {
         for (int minutes : maturities) {
+            single.check(market(100, vol, rates[0].first, rates[0].second), minutes);
             small.check(market(100, vol, rates[0].first, rates[0].second), minutes);
             large.check(market(100, vol, rates[1].first, rates[1].second), minutes);
         }
@@ -131,6 +133,28 @@ TEST(FastEvaluation, DigitalsStruckAtTheLevelAgreeWithTheInduction) {
                         << m.volatility() << " rate " << m.rate();
                 }
             }
+        }
+    }
+}
+
+/// A payoff that is no line on either side of its strike: a hundredth of the
+/// square of the level.
+class Square : public Instrument {
+public:
+    Square(double strike, Time expiry) : Instrument(strike, expiry) {}
+    double payoff(double level) const override { return level * level / 100; }
+    std::ostream& print(std::ostream& os) const override { return os << strike() << "S " << expiry(); }
+};
+
+TEST(FastEvaluation, APayoffOfNoLinesAgreesWithTheInduction) {
+    BinomialTreePricer pricer(201);
+    for (double vol : {0.2, 1.0}) {
+        for (int minutes : {DAY, YEAR}) {
+            const Market m = market(100, vol, 0.05, 0.025);
+            const Square square(110, after(minutes));
+            const double expected = pricer.price_by_induction(m, square);
+            EXPECT_NEAR(expected, pricer.price(m, square), AGREEMENT * expected)
+                << "vol " << vol << " minutes " << minutes;
         }
     }
 }

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
 #include <sstream>
 
 namespace quorva {
@@ -33,6 +35,23 @@ TEST(Instrument, PayoffsAroundTheStrike) {
     }
     EXPECT_EQ(-10, Future(100, EXPIRY).payoff(90));
     EXPECT_EQ(100, DigitalUp(100, EXPIRY).payoff(100.01));
+}
+
+// The lines each side of the strike give the payoff to the last bit, next to
+// the strike and far from it.
+TEST(Instrument, SidesGiveThePayoffToTheLastBit) {
+    const double strike = 102.7;
+    const double levels[] = {1e-300, 0.1, 99,   std::nextafter(strike, 0.0), std::nextafter(strike, 200.0),
+                             110.3,  3e7, 1e300};
+    for (Kind kind : {CALL, PUT, FUTURE, DIGITAL_UP, DIGITAL_DOWN}) {
+        const usr::P<Instrument> instrument = make(kind, strike, EXPIRY);
+        const std::optional<PayoffSides> sides = instrument->payoff_sides();
+        ASSERT_TRUE(sides) << describe(*instrument);
+        for (double level : levels) {
+            const PayoffLine& line = level > strike ? sides->above : sides->below;
+            EXPECT_EQ(instrument->payoff(level), line.at(level)) << describe(*instrument) << " at " << level;
+        }
+    }
 }
 
 TEST(Instrument, AnyStrikeIsAccepted) {
