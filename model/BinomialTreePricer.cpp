@@ -224,25 +224,35 @@ struct Walk {
 // what the sum is added to in the walk's units, or where the weights fall
 // below NEGLIGIBLE_WEIGHT, as they do past the end of the tree.
 
+/// The weights of the next four leaves of a walk from leaf i on, relative to
+/// the weight of the leaf before them: r1 and r4 the ratios into the first and
+/// the last, w2, w3, w4 the products of the ratios up to each.
+struct Block {
+    Block(const Walk& walk, long i)
+        : r1(walk.odds * walk.ratios[i]), r4(walk.odds * walk.ratios[i + 3]) {
+        w2 = r1 * (walk.odds * walk.ratios[i + 1]);
+        w3 = w2 * (walk.odds * walk.ratios[i + 2]);
+        w4 = w3 * r4;
+    }
+    double r1;
+    double r4;
+    double w2;
+    double w3;
+    double w4;
+};
+
 // The weights relative to the first leaf's, summed: what is left after a
 // leaf is below its weight over 1 - ratio.
 double sum_weights(const Walk& walk, double scale) {
-    const double* ratios = walk.ratios;
     long i = walk.first;
     double weight = 1;
     double sum = 1;
     while (i < walk.last) {
-        const double r1 = walk.odds * ratios[i];
-        const double r2 = walk.odds * ratios[i + 1];
-        const double r3 = walk.odds * ratios[i + 2];
-        const double r4 = walk.odds * ratios[i + 3];
-        const double w2 = r1 * r2;
-        const double w3 = w2 * r3;
-        const double w4 = w3 * r4;
+        const Block b(walk, i);
         i += 4;
-        sum += weight * ((r1 + w2) + (w3 + w4));
-        weight *= w4;
-        if (weight < NEGLIGIBLE_WEIGHT || (r4 < 1 && weight <= TAIL_SHARE * (1 - r4) * (sum + scale))) break;
+        sum += weight * ((b.r1 + b.w2) + (b.w3 + b.w4));
+        weight *= b.w4;
+        if (weight < NEGLIGIBLE_WEIGHT || (b.r4 < 1 && weight <= TAIL_SHARE * (1 - b.r4) * (sum + scale))) break;
     }
     return sum;
 }
@@ -266,27 +276,20 @@ double sum_payoffs(const Walk& walk, double first_level, double growth, const Pa
     const double e2 = e1 * (2 + e1);
     const double e3 = e1 + e2 + e1 * e2;
     const double e4 = e2 * (2 + e2);
-    const double* ratios = walk.ratios;
     long i = walk.first;
     double level = first_level;
     double weight = 1;
     double sum = line.at(level);
     while (i < walk.last) {
-        const double r1 = walk.odds * ratios[i];
-        const double r2 = walk.odds * ratios[i + 1];
-        const double r3 = walk.odds * ratios[i + 2];
-        const double r4 = walk.odds * ratios[i + 3];
-        const double w2 = r1 * r2;
-        const double w3 = w2 * r3;
-        const double w4 = w3 * r4;
+        const Block b(walk, i);
         i += 4;
-        const double weights = (r1 + w2) + (w3 + w4);
-        const double rises = (r1 * e1 + w2 * e2) + (w3 * e3 + w4 * e4);
+        const double weights = (b.r1 + b.w2) + (b.w3 + b.w4);
+        const double rises = (b.r1 * e1 + b.w2 * e2) + (b.w3 * e3 + b.w4 * e4);
         sum += weight * (line.at(level) * weights + line.slope * level * rises);
         level += level * e4;
-        weight *= w4;
+        weight *= b.w4;
         if (weight < NEGLIGIBLE_WEIGHT) break;
-        const double fall = r4 * reach;
+        const double fall = b.r4 * reach;
         if (fall < 1 &&
             weight * (constant + slope * level) <= TAIL_SHARE * (1 - fall) * (std::fabs(sum) + scale))
             break;

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <sstream>
 
 namespace {
@@ -22,6 +24,13 @@ const char* const PINNED_MARKET =
     "time   = 05mar09 @14:30\n"
     "trade  = Continuous\n"
     "\n";
+
+/// The check after a refused line: the market is the pinned one still.
+std::function<void(const std::string&)> still_pinned(ConsoleSession& session) {
+    return [&session](const std::string& line) {
+        EXPECT_EQ(PINNED_MARKET, session.run("market")) << line << " changed the market";
+    };
+}
 
 TEST(MarketCommand, StartUpMarketFollowsTheClock) {
     ConsoleSession session;
@@ -97,9 +106,7 @@ TEST(SetCommand, Messages) {
             {"set time 9:30 x", "Unexpected tokens found"},
             {"set time 1e10:00", "Expected integer found double"},
         },
-        [&](const std::string& line) {
-            EXPECT_EQ(PINNED_MARKET, session.run("market")) << line << " changed the market";
-        });
+        still_pinned(session));
 }
 
 // A level of 0 or less and a negative volatility are refused by `set` and, on
@@ -121,9 +128,7 @@ TEST(SetCommand, MeaninglessLevelsAndVolatilitiesAreRefused) {
             {"for level -10 to 10 step -1: price", "Loop will not terminate"},
             {"for vol -1000 to 0 step 0.001: price", "Too many loop steps"},
         },
-        [&](const std::string& line) {
-            EXPECT_EQ(PINNED_MARKET, session.run("market")) << line << " changed the market";
-        });
+        still_pinned(session));
     EXPECT_EQ("", session.run("set vol 0\nset level 1e-300\nset rate -3\nset divyld -1"));
 }
 
