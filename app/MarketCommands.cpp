@@ -145,20 +145,20 @@ void QuorvaConsole::do_set(std::istream& in) {
     // "set vol=25" and "set vol = 25" read like "set vol 25".
     if (peek_char(in) == '=') read_char(in);
     if (name == "smile") return set_smile(in);
-    const bool percent = name == "vol" || name == "rate" || name == "divyld";
-    const double value = percent ? read_percent(in) : read_double(in);
-    if (value == std::numeric_limits<double>::max()) throw_error("Expected value");
-    if (name == "date") return set_date(value, in);
-    if (name == "time") return set_time(value, in);
-    check_end(in);
     // Names are exact here, unlike the loop parameters of `for` and `plot`.
     MarketParamProxy::Param param = MarketParamProxy::NONE;
     if (name == "level") param = MarketParamProxy::LEVEL;
     if (name == "vol") param = MarketParamProxy::VOL;
     if (name == "rate") param = MarketParamProxy::RATE;
     if (name == "divyld") param = MarketParamProxy::DIVYLD;
-    if (param == MarketParamProxy::NONE) throw_error("Unknown market parameter '" + name + "'");
     MarketParamProxy proxy(market_, param);
+    const bool percent = proxy.is_percentage();
+    const double value = percent ? read_percent(in) : read_double(in);
+    if (value == std::numeric_limits<double>::max()) throw_error("Expected value");
+    if (name == "date") return set_date(value, in);
+    if (name == "time") return set_time(value, in);
+    check_end(in);
+    if (param == MarketParamProxy::NONE) throw_error("Unknown market parameter '" + name + "'");
     if (!percent) return proxy.set_typed(value);
     // The fraction has the sign of the percent typed.
     proxy.check_typed(value);

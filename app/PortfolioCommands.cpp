@@ -6,7 +6,6 @@
 #include "app/FixMarket.h"
 #include "app/Interrupt.h"
 #include "app/LazyMetric.h"
-#include "app/RoundTrip.h"
 #include "app/Table.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
@@ -26,12 +25,7 @@ namespace {
 using Metrics = std::vector<QuorvaConsole::LazyMetric::Metric>;
 
 /// `x` as the console writes a signed number, or exactly for a file.
-std::string number_text(double x, bool exactly) {
-    if (exactly) return round_trip(x);
-    std::ostringstream text;
-    text << (x >= 0 ? "+" : "") << x;
-    return text.str();
-}
+std::string number_text(double x, bool exactly) { return (x >= 0 && !exactly ? "+" : "") + number_cell(x, exactly); }
 
 /// The listing with a header row, one column per metric and a row of totals:
 /// numbers as the console shows them, or exactly for a file.
@@ -145,12 +139,6 @@ QuorvaConsole::LazyMetric QuorvaConsole::bind_metric(const std::string& name, st
     const Position* position = read_position(in);
     if (position == nullptr) return LazyMetric(pricer_, market_, portfolio_, metric);
     return LazyMetric(pricer_, market_, *position, metric);
-}
-
-QuorvaConsole::LazyMetric QuorvaConsole::bind_metric(std::istream& in) {
-    const std::string name = read_string(in, "[");
-    if (name.empty()) throw_error("Expected metric name");
-    return bind_metric(name, in);
 }
 
 void QuorvaConsole::do_metric(const std::string& name, std::istream& in) {

@@ -17,13 +17,10 @@ Progress::~Progress() {
     if (shown_) out_ << "\r\033[K" << std::flush;
 }
 
-void Progress::advance() { advance_to(done_ + 1); }
-
 void Progress::advance_to(std::size_t done) {
-    done_ = done;
-    if (!enabled_ || done_ >= total_) return;
+    if (!enabled_ || done >= total_) return;
     if (!shown_ && std::chrono::steady_clock::now() - start_ < QUIET_PERIOD) return;
-    const int percent = static_cast<int>(100 * done_ / total_);
+    const int percent = static_cast<int>(100 * done / total_);
     if (percent == last_percent_) return;
     last_percent_ = percent;
     shown_ = true;

@@ -16,15 +16,12 @@ public:
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
 
-    /// One more of the `total` steps is done.
-    void advance();
     /// `done` of the `total` steps are done.
     void advance_to(std::size_t done);
 
 private:
     std::ostream& out_;
     std::size_t total_;
-    std::size_t done_ = 0;
     bool enabled_;
     bool shown_ = false;
     int last_percent_ = -1;

@@ -117,7 +117,6 @@ public:
     /// True for the six metric words in any letter case.
     static bool is_metric_name(std::string word);
     LazyMetric bind_metric(const std::string& name, std::istream& in);
-    LazyMetric bind_metric(std::istream& in);
 
     const Market& market() const { return market_; }
     const Portfolio& portfolio() const { return portfolio_; }

@@ -1,5 +1,8 @@
 #include "app/Table.h"
 
+#include "app/RoundTrip.h"
+
+#include <sstream>
 
 namespace quorva {
 
@@ -33,6 +36,13 @@ std::string csv(const Table& table) {
         text += "\r\n";
     }
     return text;
+}
+
+std::string number_cell(double x, bool exactly) {
+    if (exactly) return round_trip(x);
+    std::ostringstream text;
+    text << x;
+    return text.str();
 }
 
 }  // namespace quorva

@@ -17,5 +17,8 @@ std::string tab_separated(const Table& table);
 /// cell that holds a comma, a double quote, CR or LF put in double quotes with
 /// its own double quotes doubled.
 std::string csv(const Table& table);
+/// A number as a cell: as the console writes it (six significant digits), or
+/// for a file in the fewest digits that read back exactly.
+std::string number_cell(double x, bool exactly);
 
 }  // namespace quorva

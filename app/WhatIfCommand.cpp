@@ -7,7 +7,6 @@
 #include "app/LazyMetric.h"
 #include "app/MarketParamProxy.h"
 #include "app/Progress.h"
-#include "app/RoundTrip.h"
 #include "app/Scenario.h"
 #include "app/Table.h"
 
@@ -19,7 +18,6 @@
 #include <istream>
 #include <limits>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,20 +63,12 @@ std::size_t count_rows(double initial, double final, double step) {
     }
 }
 
-/// `x` as the console writes it, or exactly for a file.
-std::string number_text(double x, bool exactly) {
-    if (exactly) return round_trip(x);
-    std::ostringstream text;
-    text << x;
-    return text.str();
-}
-
 using Scenario = QuorvaConsole::Scenario;
 
 /// An axis value as the console shows it ("20%" for a percentage), or
 /// exactly for a file.
 std::string axis_text(const Scenario::Axis& axis, double x, bool exactly) {
-    return number_text(x, exactly) + (axis.percentage && !exactly ? "%" : "");
+    return number_cell(x, exactly) + (axis.percentage && !exactly ? "%" : "");
 }
 
 /// A column named by its parameter: "vol_pct" in a file, where the percent
@@ -95,7 +85,7 @@ Table series_table(const Scenario& scenario, bool exactly) {
     for (const Scenario::Series& series : scenario.series) table[0].push_back(series.name());
     for (std::size_t point = 0; point < scenario.points(); ++point) {
         table.push_back({axis_text(axis, axis.values[point], exactly)});
-        for (const double value : scenario.results[point]) table.back().push_back(number_text(value, exactly));
+        for (const double value : scenario.results[point]) table.back().push_back(number_cell(value, exactly));
     }
     return table;
 }
@@ -109,7 +99,7 @@ Table grid_table(const Scenario& scenario, bool exactly) {
     for (const double y : columns.values) table[0].push_back(axis_text(columns, y, exactly));
     for (std::size_t point = 0; point < scenario.points(); ++point) {
         if (point % columns.values.size() == 0) table.push_back({axis_text(rows, scenario.value(0, point), exactly)});
-        table.back().push_back(number_text(scenario.results[point][0], exactly));
+        table.back().push_back(number_cell(scenario.results[point][0], exactly));
     }
     return table;
 }

@@ -477,8 +477,9 @@ double BinomialTreePricer::early_exercise(const Geometry& g, const Instrument& i
                                           bool whole_tree) {
     const unsigned n = g.steps;
     const double strike = instrument.strike();
-    // Calls pay sign * (level - strike) with sign 1, puts with sign -1.
-    const double sign = instrument.payoff(2 * std::fabs(strike) + 1) > 0 ? 1 : -1;
+    // Calls pay sign * (level - strike) with sign 1, puts with sign -1; only
+    // they are American, and both are lines each side of the strike.
+    const double sign = instrument.payoff_sides()->above.slope > 0 ? 1 : -1;
     const double log_ratio = g.log_down - g.log_up;
     const double ratio = std::exp(log_ratio);
     for (unsigned j = 0; j <= n; ++j) {
@@ -545,7 +546,7 @@ double BinomialTreePricer::early_exercise(const Geometry& g, const Instrument& i
         } else if (one_edge) {
             first = std::max(first, edge);
             // The call's nodes above the free ones, downwards until one is exercised.
-            double right = first <= last ? v[first] : child(first);
+            double right = child(first);
             for (long j = first - 1; j >= static_cast<long>(lo); --j) {
                 const double left = child(j);
                 if (settle(j, left, right)) {

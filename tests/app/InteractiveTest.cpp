@@ -74,10 +74,10 @@ TEST(Progress, WritesNothingWhenDisabledOrQuick) {
     std::ostringstream out;
     {
         quorva::Progress quiet(out, 3, false);
-        quiet.advance();
+        quiet.advance_to(1);
         quorva::Progress quick(out, 3, true);
-        quick.advance();
-        quick.advance();
+        quick.advance_to(1);
+        quick.advance_to(2);
     }
     EXPECT_EQ("", out.str());
 }
@@ -86,11 +86,11 @@ TEST(Progress, AfterASecondShowsTheShareDoneAndErasesItAtTheEnd) {
     std::ostringstream out;
     {
         quorva::Progress progress(out, 4, true);
-        progress.advance();
+        progress.advance_to(1);
         std::this_thread::sleep_for(std::chrono::milliseconds(1050));
-        progress.advance();
-        progress.advance();
-        progress.advance();
+        progress.advance_to(2);
+        progress.advance_to(3);
+        progress.advance_to(4);
     }
     EXPECT_EQ("\r50% done\r75% done\r\033[K", out.str());
 }
