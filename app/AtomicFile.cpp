@@ -88,4 +88,11 @@ void write_atomically(const std::string& path, const std::string& contents) {
     temporary.keep();
 }
 
+int open_to_read(std::ifstream& in, const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) return EISDIR;
+    in.open(path);
+    return in.is_open() ? 0 : errno;
+}
+
 }  // namespace quorva

@@ -15,8 +15,6 @@
 #include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/trim.hpp>
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -55,12 +53,10 @@ std::string QuorvaConsole::read_file_name(std::istream& in) {
 }
 
 void QuorvaConsole::run_file(const std::string& file, const std::function<void(const std::string&)>& run_line) {
-    struct stat status {};
-    if (stat(file.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
-        throw_error("Cannot read file '" + file + "': " + std::strerror(EISDIR));
+    std::ifstream in;
+    if (const int error = open_to_read(in, file)) {
+        throw_error("Cannot read file '" + file + "': " + std::strerror(error));
     }
-    std::ifstream in(file);
-    if (!in) throw_error("Cannot read file '" + file + "': " + std::strerror(errno));
     int number = 0;
     for (std::string line; running_ && std::getline(in, line);) {
         ++number;

@@ -2,16 +2,15 @@
 // there are none, the prompt on standard input, with line editing and Ctrl-C
 // when the input is a terminal.
 
+#include "app/AtomicFile.h"
 #include "app/CommandLine.h"
 #include "app/Interrupt.h"
 #include "app/LineReader.h"
 #include "app/QuorvaConsole.h"
 #include "foundation/Exception.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -32,10 +31,8 @@ const int USAGE = 2;
 /// A FILE to run, or null after saying on standard error why it cannot be read.
 std::unique_ptr<std::istream> open_file(const std::string& name) {
     if (name == "-") return std::make_unique<std::istream>(std::cin.rdbuf());
-    auto file = std::make_unique<std::ifstream>(name);
-    int error = file->is_open() ? 0 : errno;
-    struct stat status {};
-    if (error == 0 && stat(name.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) error = EISDIR;
+    auto file = std::make_unique<std::ifstream>();
+    const int error = quorva::open_to_read(*file, name);
     if (error == 0) return file;
     std::cerr << "quorva: cannot read '" << name << "': " << std::strerror(error) << "\n";
     return nullptr;
