@@ -354,22 +354,20 @@ BinomialTreePricer::BinomialTreePricer(unsigned steps) {
 
 BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
                                                           const Instrument& instrument) const {
-    const usr::P<TradingSchedule>& schedule = market.trading_schedule();
-    if (!schedule) throw QuorvaException("Market has no trading schedule");
-
     Geometry g;
     g.steps = steps();
     g.level = market.level();
     const double strike = instrument.strike();
-    const double sigma = market.volatility() + market.smile().eval(strike, g.level);
+    const Market::Local local = market.local(strike, instrument.expiry());
+    const double sigma = local.volatility + market.smile().eval(strike, g.level);
     if (sigma < 0) {
         std::ostringstream message;
         message << "Negative volatility at strike " << strike;
         throw QuorvaException(message.str());
     }
     const double r = market.rate();
-    const double b = r - market.div_yield();
-    g.tau = schedule->year_frac(market.time(), instrument.expiry());
+    const double b = r - local.div_yield;
+    g.tau = local.tau;
     g.log_up = g.log_down = g.p = g.q = g.discount = 0;
     g.degenerate = true;
 
@@ -449,14 +447,14 @@ double BinomialTreePricer::price_by_induction(const Market& market,
 double BinomialTreePricer::american(const Market& market, const Geometry& g, const Instrument& instrument,
                                     bool whole_tree) {
     if (!(g.tau > 0)) return g.limit.value(instrument);
-    if (g.degenerate) return std::max(g.limit.value(instrument), best_certain_exercise(market, g, instrument));
-    return early_exercise(g, instrument, market.rate(), market.div_yield(), whole_tree);
+    const double yield = market.local(instrument.strike(), instrument.expiry()).div_yield;
+    if (g.degenerate) return std::max(g.limit.value(instrument), best_certain_exercise(market.rate(), yield, g, instrument));
+    return early_exercise(g, instrument, market.rate(), yield, whole_tree);
 }
 
-double BinomialTreePricer::best_certain_exercise(const Market& market, const Geometry& g,
+double BinomialTreePricer::best_certain_exercise(double r, double yield, const Geometry& g,
                                                  const Instrument& instrument) {
-    const double r = market.rate();
-    const double growth = r - market.div_yield();
+    const double growth = r - yield;
     const double dt = g.tau / g.steps;
     double best = -LARGEST;
     for (unsigned k = 0; k <= g.steps; ++k) {
@@ -758,6 +756,11 @@ double BinomialTreePricer::implvol(const Market& market, const Instrument& instr
 
     Market flat(market);
     flat.smile() = Smile(Smile::STICKY_DELTA, 0, 0);
+    // A surface keeps its forward at the expiry, not its volatility.
+    if (market.surface()) {
+        flat.div_yield() = market.local(instrument.strike(), instrument.expiry()).div_yield;
+        flat.surface() = usr::P<const VolSurface>();
+    }
     const PriceResidue residue(*this, flat, instrument, price);
     const math::solve::BisectionMethod bisection(IMPLVOL_ITERATIONS);
     try {

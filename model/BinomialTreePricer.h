@@ -107,7 +107,7 @@ private:
     double american(const Market& market, const Geometry& g, const Instrument& instrument, bool whole_tree);
     /// Without a tree: the best discounted payoff at the forward over the
     /// tree's time steps.
-    static double best_certain_exercise(const Market& market, const Geometry& g, const Instrument& instrument);
+    static double best_certain_exercise(double rate, double yield, const Geometry& g, const Instrument& instrument);
     /// Backward induction where each node is worth at least its payoff, over
     /// the whole tree or only the nodes the root reaches with weight and that
     /// are not yet known to be exercised.

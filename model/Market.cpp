@@ -1,5 +1,9 @@
 #include "model/Market.h"
 
+#include "foundation/QuorvaException.h"
+
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace quorva {
@@ -23,6 +27,20 @@ Market::Market(double level, double volatility, double rate, const Smile& smile,
       smile_(smile),
       trading_schedule_(std::move(schedule)),
       time_(time) {}
+
+Market::Local Market::local(double strike, Time expiry) const {
+    if (!trading_schedule_) throw QuorvaException("Market has no trading schedule");
+    Local local{trading_schedule_->year_frac(time_, expiry), volatility(), div_yield()};
+    if (!surface_) return local;
+    const VolSurface::Place place = surface_->place(*trading_schedule_, expiry);
+    local.div_yield = place.yield + (div_yield() - surface_->base_yield());
+    const double anchor = smile_.strike() == Smile::STICKY_DELTA ? level() : smile_.strike();
+    const double forward = anchor * std::exp((rate() - local.div_yield) * std::max(local.tau, 0.0));
+    // A strike at 0 (or an index at 0) lies at the far end of the wings.
+    const double k = strike > 0 && forward > 0 ? std::log(strike / forward) : -HUGE_VAL;
+    local.volatility = surface_->volatility(place, k) + (volatility() - surface_->base_volatility());
+    return local;
+}
 
 Market& Market::operator+=(const Delta& d) {
     level() += d.level();

@@ -7,6 +7,7 @@
 #include "calendar/TradingSchedule.h"
 #include "foundation/P.h"
 #include "model/Smile.h"
+#include "model/VolSurface.h"
 
 namespace quorva {
 
@@ -60,6 +61,24 @@ public:
     usr::P<TradingSchedule>& trading_schedule() { return trading_schedule_; }
     Time time() const { return time_; }
     Time& time() { return time_; }
+    /// Empty unless a surface is installed.
+    const usr::P<const VolSurface>& surface() const { return surface_; }
+    usr::P<const VolSurface>& surface() { return surface_; }
+
+    /// What an instrument is priced with: trading years to its expiry, its
+    /// volatility before the smile offset and its dividend yield. Without a
+    /// surface, the market's own volatility and yield; with one, the
+    /// surface's at the strike and expiry, moved by the changes of the
+    /// market's volatility and yield since it was fitted. The surface's
+    /// log-moneyness is taken against the forward from the level, or from the
+    /// smile's reference strike in sticky-strike mode. Throws
+    /// QuorvaException for a market without a trading schedule.
+    struct Local {
+        double tau;
+        double volatility;
+        double div_yield;
+    };
+    Local local(double strike, Time expiry) const;
 
     /// Unclamped: a shift may take any number to zero or below.
     /// The smile and the schedule stay as they are.
@@ -70,6 +89,7 @@ private:
     Smile smile_;
     usr::P<TradingSchedule> trading_schedule_;
     Time time_;
+    usr::P<const VolSurface> surface_;
 };
 
 Market operator+(const Market& m, const Market::Delta& d);
