@@ -122,6 +122,7 @@ void QuorvaConsole::do_save(std::istream& in) {
              << "set time " << printed.substr(at + 2) << "\n";
     }
     text << "set trading " << boost::algorithm::to_lower_copy(market_.trading_schedule()->name()) << "\n";
+    write_surface(text);
     for (const Position& position : portfolio_) {
         const Instrument& instrument = *position.second;
         std::ostringstream printed;

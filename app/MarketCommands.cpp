@@ -109,6 +109,7 @@ void QuorvaConsole::do_market(std::istream& in) {
         out_ << "time   = " << market_.time() << "\n";
     }
     out_ << "trade  = " << market_.trading_schedule()->name() << "\n";
+    print_surface();
     out_ << "\n";
 }
 
@@ -145,6 +146,7 @@ void QuorvaConsole::do_set(std::istream& in) {
     // "set vol=25" and "set vol = 25" read like "set vol 25".
     if (peek_char(in) == '=') read_char(in);
     if (name == "smile") return set_smile(in);
+    if (name == "surface") return set_surface(in);
     // Names are exact here, unlike the loop parameters of `for` and `plot`.
     MarketParamProxy::Param param = MarketParamProxy::NONE;
     if (name == "level") param = MarketParamProxy::LEVEL;

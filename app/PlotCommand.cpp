@@ -131,9 +131,15 @@ std::string QuorvaConsole::read_chart_file(std::istream& in) {
 }
 
 void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& file) {
-    const bool grid = scenario.axes.size() > 1;
+    if (scenario.axes.size() == 1) return draw_chart(line_chart(scenario), file, {});
     // A heat map drawn in characters says less than the table.
-    if (grid && file.empty() && !has_display()) return print_scenario(scenario);
+    if (file.empty() && !has_display()) return print_scenario(scenario);
+    draw_chart(heat_map(scenario), file, [&] { print_scenario(scenario); });
+}
+
+void QuorvaConsole::draw_chart(const gnuplot::Plotable& chart, const std::string& file,
+                               const std::function<void()>& table) {
+    const bool grid = static_cast<bool>(table);
     const char* root = std::getenv("GNUPLOT_ROOT");
     if (root == nullptr) throw_error("Please set environment variable GNUPLOT_ROOT to the gnuplot install directory");
     gnuplot::Plotter::set_exe_dir(fs::path(root) / "bin");
@@ -158,7 +164,7 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
             plotter.send_command(text_output);
         } else if (grid) {
             // Without a window terminal there is only text, where the table says more.
-            if (!is_window(terminal_of(plotter))) return print_scenario(scenario);
+            if (!is_window(terminal_of(plotter))) return table();
             if (!may_wait) plotter.send_command("eval \"set terminal \".GPVAL_TERM.\" persist\"");
         } else {
             // A gnuplot built without window terminals draws as text instead.
@@ -167,11 +173,7 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
                 plotter.send_command("if (GPVAL_TERM ne \"dumb\") eval \"set terminal \".GPVAL_TERM.\" persist\"");
             }
         }
-        if (grid) {
-            heat_map(scenario).plot(plotter);
-        } else {
-            line_chart(scenario).plot(plotter);
-        }
+        chart.plot(plotter);
         if (may_wait && is_window(terminal_of(plotter))) {
             out_ << "Press Enter to continue" << std::flush;
             std::string ignored;

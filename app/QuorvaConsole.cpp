@@ -35,9 +35,10 @@ Words no_arguments(const Words&) { return {}; }
 Words set_arguments(const Words& typed) {
     if (typed.empty()) {
         return {"level", "vol", "rate", "divyld", "date", "time", "realtime", "stickystrike", "stickydelta",
-                "trading", "smile"};
+                "trading", "smile", "surface"};
     }
     if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse"};
+    if (typed.size() == 1 && typed[0] == "surface") return {"none", "base"};
     return {};
 }
 
@@ -107,6 +108,9 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "set date DAY MONTH [YEAR]    set time HOUR:MINUTE    set realtime\n"
          "set stickystrike    set stickydelta    set trading continuous|lse\n"
          "set smile REF|- SKEW CONVEXITY     (REF - for a smile that moves with the level)\n"
+         "set surface none    set surface base VOL DIVYLD\n"
+         "set surface EXPIRY [tau YEARS] yield PCT svi A B RHO M S [quotes N rms PTS]\n"
+         "  (one expiry of a volatility surface: SVI total variance against ln(strike/forward))\n"
          "  Examples: set vol 25    set date 20mar09    set time 14:30    set trading lse\n",
          set_arguments},
         {"add", "Add a derivative to the portfolio", [](C& c, const std::string&, std::istream& in) { c.do_add(in); },
@@ -138,12 +142,14 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "            for days 0 to 30: theta    for level 80 to 120 step 10, vol 10 to 40 step 5: price\n"
          "            for vol 10 to 40: all > vol.csv\n",
          loop_arguments},
-        {"plot", "View scenarios as a chart", [](C& c, const std::string&, std::istream& in) { c.do_for(true, in); },
+        {"plot", "View scenarios as a chart", [](C& c, const std::string&, std::istream& in) { c.do_plot(in); },
          "plot as for, ending with [> FILE.png|FILE.svg]\n"
+         "plot surface [> FILE.png|FILE.svg]\n"
          "  Draws the what-if scenario through gnuplot, in a window, as text, or into an image file: a line\n"
          "  per metric with a key naming each, or for two parameters a heat map (its table as text).\n"
          "  Examples: plot level 80 to 120 step 1: delta    plot level 80 to 120: price payoff\n"
-         "            plot level 80 to 120 step 2, vol 10 to 40: price > grid.png\n",
+         "            plot level 80 to 120 step 2, vol 10 to 40: price > grid.png\n"
+         "  plot surface draws each expiry's fitted smile against the strike, with the quotes it was fitted to.\n",
          loop_arguments},
         {"implvol", "Calculate implied volatility from a market price",
          [](C& c, const std::string&, std::istream& in) { c.do_implvol(in); },
@@ -154,9 +160,12 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
         {"calibrate", "Create a smile from a set of market prices",
          [](C& c, const std::string&, std::istream& in) { c.do_calibrate_command(in); },
          "calibrate PRICE1 PRICE2 ...\n"
+         "calibrate chain FILE.csv\n"
          "  One price per position: fits a smile to their implied volatilities and installs it.\n"
          "  Futures have none: they are listed with \"-\" and left out of the fit.\n"
-         "  Example: calibrate 10.2 -4.1 7\n",
+         "  chain: fits a volatility surface and a forward per expiry to a CSV file of quotes (columns\n"
+         "  expiry, time, strike, type C/P, and price or bid and ask), reports the fit and installs it.\n"
+         "  Examples: calibrate 10.2 -4.1 7    calibrate chain quotes.csv\n",
          no_arguments},
         {"source", "Run the commands of a file", [](C& c, const std::string&, std::istream& in) { c.do_source(in); },
          "source FILE\n"
@@ -320,6 +329,10 @@ std::vector<std::string> QuorvaConsole::completions(const std::string& before, c
 void QuorvaConsole::do_exit(std::istream&) { running_ = false; }
 
 void QuorvaConsole::do_calibrate_command(std::istream& in) {
+    const std::istream::pos_type start = in.tellg();
+    if (read_string(in, "") == "chain") return do_calibrate_chain(in);
+    in.clear();
+    in.seekg(start);
     const std::pair<Smile, double> fit = do_calibrate(in);
     market_.smile() = fit.first;
     market_.volatility() += fit.second;

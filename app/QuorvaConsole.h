@@ -16,6 +16,10 @@
 #include <utility>
 #include <vector>
 
+namespace gnuplot {
+class Plotable;
+}
+
 namespace quorva {
 
 class LineReader;
@@ -82,6 +86,8 @@ public:
     static int cast_to_int(double x);
     static chrono::Date::Month cast_to_month(std::string word);
     static chrono::Date read_date(std::istream& in);
+    /// A date and an optional "@HOUR:MINUTE"; 23:59 when no time is typed.
+    static Time read_expiry(std::istream& in);
     static usr::P<Instrument> read_instrument(std::istream& in);
     /// The optional "> FILE" clause: "" when none is typed; refuses a name that
     /// ends in none of `endings` (in any letter case).
@@ -100,6 +106,12 @@ public:
     /// left out of the fit) and returns the fitted smile and volatility shift;
     /// the loop installs them once the market is restored.
     std::pair<Smile, double> do_calibrate(std::istream& in);
+    /// "chain FILE.csv": fits a volatility surface to the file's quotes,
+    /// prints how well it fits and installs it with a flat smile; installs
+    /// nothing when the file or the fit fails.
+    void do_calibrate_chain(std::istream& in);
+    /// "plot surface [> FILE]", or the chart of a scenario as `for` reads it.
+    void do_plot(std::istream& in);
     /// Runs a file's lines as typed commands; the first failing line stops it
     /// with "FILE:LINE: message".
     void do_source(std::istream& in);
@@ -151,6 +163,16 @@ private:
     /// The scenario as a table on the console.
     void print_scenario(const Scenario& scenario);
     void plot_scenario(const Scenario& scenario, const std::string& file);
+    /// Draws through gnuplot in a window, as text or into the file; `table`,
+    /// given for a heat map, prints it instead where no window can show it.
+    void draw_chart(const gnuplot::Plotable& chart, const std::string& file, const std::function<void()>& table);
+    /// "set surface none|base VOL DIVYLD|EXPIRY ...".
+    void set_surface(std::istream& in);
+    /// The surface's lines of `market`, when one is installed.
+    void print_surface();
+    /// The surface as `set surface` lines that read it back exactly.
+    void write_surface(std::ostream& text) const;
+    void plot_surface(std::istream& in);
     /// The one word after `source`, `save` or `load`, ending the line.
     static std::string read_file_name(std::istream& in);
     /// Runs each line of the file that is not blank or a comment, in order,

@@ -127,11 +127,7 @@ chrono::Date QuorvaConsole::read_date(std::istream& in) {
     }
 }
 
-usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
-    const double strike = read_double(in);
-    if (strike == NO_DOUBLE) throw_error("Expected strike");
-    const char code = read_char(in);
-    if (!std::isalpha(static_cast<unsigned char>(code))) throw_error("Expected instrument code letter");
+Time QuorvaConsole::read_expiry(std::istream& in) {
     const chrono::Date date = read_date(in);
     int hour = 23;
     int minute = 59;
@@ -143,11 +139,19 @@ usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
         minute = read_int(in);
         if (minute == NO_INT) throw_error("Invalid minute");
     }
+    return Time(date, static_cast<unsigned>(hour), static_cast<unsigned>(minute));
+}
+
+usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
+    const double strike = read_double(in);
+    if (strike == NO_DOUBLE) throw_error("Expected strike");
+    const char code = read_char(in);
+    if (!std::isalpha(static_cast<unsigned char>(code))) throw_error("Expected instrument code letter");
+    const Time expiry = read_expiry(in);
     const std::istream::pos_type style = in.tellg();
     const bool american = boost::algorithm::iequals(read_string(in, ""), "american");
     if (!american) in.seekg(style);
     check_end(in);
-    const Time expiry(date, static_cast<unsigned>(hour), static_cast<unsigned>(minute));
     const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(code)));
     if (american && (kind == 'F' || kind == 'U' || kind == 'D')) throw_error("Only calls and puts can be American");
     switch (kind) {

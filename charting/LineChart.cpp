@@ -2,6 +2,7 @@
 
 #include "charting/Plotter.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace gnuplot {
@@ -19,6 +20,11 @@ void LineChart::add_series(const std::string& name) {
     series.emplace_back(name, points.size());
 }
 
+void LineChart::add_marks() {
+    series.emplace_back("", points.size());
+    marks.push_back(points.size());
+}
+
 void LineChart::add_vertical_line(double x) { vertical_lines.push_back(x); }
 
 std::vector<std::pair<std::string, std::size_t> > LineChart::lines() const {
@@ -31,12 +37,18 @@ std::string LineChart::plot_style() const {
     const auto drawn = lines();
     const bool keyed = drawn.size() > 1;
     std::string style;
+    int linetype = FIRST_LINETYPE - 1;
     for (std::size_t i = 0; i < drawn.size(); ++i) {
         if (i != 0) style += ", '-' using 1:2 ";
-        style += "with lines linetype " + std::to_string(FIRST_LINETYPE + i);
+        if (std::find(marks.begin(), marks.end(), drawn[i].second) != marks.end()) {
+            style += "with points pointtype 7 pointsize 0.5 linetype " + std::to_string(std::max(linetype, 0)) +
+                     (keyed ? " notitle" : "");
+            continue;
+        }
+        style += "with lines linetype " + std::to_string(++linetype);
         if (keyed) style += " title " + Plotter::quoted(drawn[i].first);
     }
-    const std::string marker = " with lines linetype " + std::to_string(FIRST_LINETYPE + drawn.size());
+    const std::string marker = " with lines linetype " + std::to_string(linetype + 1);
     for (double x : vertical_lines) style += ", " + Plotter::to_string(x) + ",t" + marker + (keyed ? " notitle" : "");
     return style;
 }

@@ -17,6 +17,9 @@ public:
     /// Starts a series: the points added after it belong to it. Throws
     /// "Invalid series name" when `name` holds a double quote or a line break.
     void add_series(const std::string& name);
+    /// Starts a series drawn as marks without a line, in the colour of the
+    /// series before it and without a key entry of its own.
+    void add_marks();
     void add_vertical_line(double x);
     void plot(Plotter& plotter) const override;
     std::string plot_style() const override;
@@ -26,6 +29,8 @@ public:
     /// Each series started, with the index in `points` of its first point.
     std::vector<std::pair<std::string, std::size_t> > series;
     std::vector<double> vertical_lines;
+    /// Where each series of marks starts in `points`.
+    std::vector<std::size_t> marks;
 
 private:
     /// The series drawn: those started, after an unnamed one of the points
