@@ -171,9 +171,12 @@ void QuorvaConsole::plot_surface(std::istream& in) {
             low = slice.points.front().first;
             high = slice.points.back().first;
         }
+        // gnuplot's enhanced text would read the '@' of "12mar09 @16:30".
         std::ostringstream name;
         name << slice.expiry;
-        chart.add_series(name.str());
+        std::string key = name.str();
+        key.erase(key.find('@'), 1);
+        chart.add_series(key);
         for (unsigned i = 0; i < CURVE_POINTS; ++i) {
             const double strike = low + (high - low) * i / (CURVE_POINTS - 1);
             const double volatility =
