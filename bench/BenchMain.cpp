@@ -91,6 +91,15 @@ void print_ratios(const RecordingReporter& times) {
                 19800);
     print_ratio(times, "console calibrate of 20 / (20 x implvol, " + base.name + ")",
                 "console/calibrate/positions:20", pricer_benchmark("implvol", base, 1001), 20);
+    print_ratio(times, "price on a surface / without, at a fitted expiry", "price/surface/on_expiry",
+                "price/flat/on_expiry");
+    print_ratio(times, "price on a surface / without, between expiries", "price/surface/between_expiries",
+                "price/flat/between_expiries");
+    const double chain = times.seconds("console/calibrate_chain/quotes:400");
+    if (chain > 0) {
+        std::cout << "  " << std::left << std::setw(56) << "calibrate chain of 400 quotes, seconds" << std::right
+                  << std::setprecision(3) << std::setw(10) << chain << "\n";
+    }
 }
 
 }  // namespace
@@ -101,6 +110,7 @@ int main(int argc, char** argv) {
     register_calendar_benchmarks();
     register_pricer_benchmarks();
     register_console_benchmarks();
+    register_surface_benchmarks();
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     print_ratios(reporter);

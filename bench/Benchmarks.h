@@ -22,6 +22,12 @@ void register_pricer_benchmarks();
 /// "console/calibrate/positions:20": the whole calibrate command.
 void register_console_benchmarks();
 
+/// "console/calibrate_chain/quotes:400": the whole command over 8 expiries of
+/// 25 strikes, calls and puts; "price/surface/on_expiry" and
+/// "price/surface/between_expiries": one at-the-money price on the fitted
+/// surface, "price/flat/..." the same tree without it.
+void register_surface_benchmarks();
+
 /// "price/pricer/steps:1001" for operation "price", evaluation "pricer" and 1001 steps.
 std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation, unsigned steps);
 

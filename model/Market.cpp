@@ -35,9 +35,11 @@ Market::Local Market::local(double strike, Time expiry) const {
     const VolSurface::Place place = surface_->place(*trading_schedule_, expiry);
     local.div_yield = place.yield + (div_yield() - surface_->base_yield());
     const double anchor = smile_.strike() == Smile::STICKY_DELTA ? level() : smile_.strike();
-    const double forward = anchor * std::exp((rate() - local.div_yield) * std::max(local.tau, 0.0));
-    // A strike at 0 (or an index at 0) lies at the far end of the wings.
-    const double k = strike > 0 && forward > 0 ? std::log(strike / forward) : -HUGE_VAL;
+    // ln(strike / forward), the forward anchor * exp((r - q) tau); a strike at
+    // 0 (or an index at 0) lies at the far end of the wings.
+    const double k = strike > 0 && anchor > 0
+                         ? std::log(strike / anchor) - (rate() - local.div_yield) * std::max(local.tau, 0.0)
+                         : -HUGE_VAL;
     local.volatility = surface_->volatility(place, k) + (volatility() - surface_->base_volatility());
     return local;
 }
