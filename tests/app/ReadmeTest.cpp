@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <boost/filesystem.hpp>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -61,7 +63,10 @@ TEST(Readme, EverySessionPrintsWhatTheGuideShows) {
     unsetenv("WAYLAND_DISPLAY");
     std::vector<std::string> lines = read_lines(QUORVA_README);
     const std::vector<Block> blocks = session_blocks(lines);
+    // Files named in the sessions are found beside the README, as in a checkout.
     ASSERT_GE(blocks.size(), 3u);
+    const boost::filesystem::path working = boost::filesystem::current_path();
+    boost::filesystem::current_path(boost::filesystem::path(QUORVA_README).parent_path());
     const bool update = std::getenv("QUORVA_UPDATE_README") != nullptr;
     for (auto block = blocks.rbegin(); block != blocks.rend(); ++block) {
         const std::string real = transcript(block->commands);
@@ -76,6 +81,7 @@ TEST(Readme, EverySessionPrintsWhatTheGuideShows) {
                     lines.begin() + static_cast<long>(block->end_line));
         lines.insert(lines.begin() + static_cast<long>(block->first_line), real_lines.begin(), real_lines.end());
     }
+    boost::filesystem::current_path(working);
     if (update) {
         std::ofstream out(QUORVA_README);
         for (const std::string& line : lines) out << line << "\n";
