@@ -74,6 +74,13 @@ Words loop_arguments(const Words& typed) {
     return {};
 }
 
+/// "surface" or a scenario as `for` takes it.
+Words plot_arguments(const Words& typed) {
+    Words words = loop_arguments(typed);
+    if (typed.empty()) words.push_back("surface");
+    return words;
+}
+
 }  // namespace
 
 /// One row of the command table that drives dispatch, help and completion. An
@@ -94,7 +101,8 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
     static const std::vector<Command> table = {
         {"market", "List market parameters", [](C& c, const std::string&, std::istream& in) { c.do_market(in); },
          "market\n"
-         "  Lists the level, volatility, smile, rate, dividend yield, time and trading calendar.\n",
+         "  Lists the level, volatility, smile, rate, dividend yield, time and trading calendar, then\n"
+         "  each expiry of the volatility surface when one is installed.\n",
          no_arguments},
         {"list", "List the portfolio of derivatives",
          [](C& c, const std::string&, std::istream& in) { c.do_list(in); },
@@ -150,7 +158,7 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "  Examples: plot level 80 to 120 step 1: delta    plot level 80 to 120: price payoff\n"
          "            plot level 80 to 120 step 2, vol 10 to 40: price > grid.png\n"
          "  plot surface draws each expiry's fitted smile against the strike, with the quotes it was fitted to.\n",
-         loop_arguments},
+         plot_arguments},
         {"implvol", "Calculate implied volatility from a market price",
          [](C& c, const std::string&, std::istream& in) { c.do_implvol(in); },
          "implvol [INDEX] PRICE\n"
@@ -166,7 +174,7 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "  chain: fits a volatility surface and a forward per expiry to a CSV file of quotes (columns\n"
          "  expiry, time, strike, type C/P, and price or bid and ask), reports the fit and installs it.\n"
          "  Examples: calibrate 10.2 -4.1 7    calibrate chain quotes.csv\n",
-         no_arguments},
+         [](const Words& typed) { return typed.empty() ? Words{"chain"} : Words(); }},
         {"source", "Run the commands of a file", [](C& c, const std::string&, std::istream& in) { c.do_source(in); },
          "source FILE\n"
          "  Runs the file's lines as typed commands, in order; the first that fails stops it.\n"
