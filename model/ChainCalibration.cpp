@@ -114,6 +114,7 @@ ChainCalibration::ChainCalibration(BinomialTreePricer& pricer, const Market& mar
         flat.div_yield() = row.yield;
         std::vector<SmilePoint> points;
         std::vector<const Side*> sides;
+        std::vector<bool> calls;
         std::vector<std::pair<double, double> > fitted;
         for (const auto& strike : strikes) {
             const double k = strike.first;
@@ -131,6 +132,7 @@ ChainCalibration::ChainCalibration(BinomialTreePricer& pricer, const Market& mar
             }
             points.push_back(SmilePoint{std::log(k / row.forward), vol});
             sides.push_back(&side);
+            calls.push_back(call);
             fitted.emplace_back(k, vol);
         }
 
@@ -144,8 +146,7 @@ ChainCalibration::ChainCalibration(BinomialTreePricer& pricer, const Market& mar
             squares += error * error;
             row.worst = std::max(row.worst, std::fabs(error));
             if (std::fabs(error) > MISS_POINTS) {
-                const bool call = sides[i] == &strikes[fitted[i].first].call;
-                row.misses.push_back(Miss{sides[i]->line, fitted[i].first, call, points[i].volatility, model});
+                row.misses.push_back(Miss{sides[i]->line, fitted[i].first, calls[i], points[i].volatility, model});
             }
         }
         row.rms = std::sqrt(squares / points.size());

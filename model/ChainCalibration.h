@@ -73,7 +73,7 @@ public:
     };
 
     /// Checks on this many log-moneyness points across the quoted strikes.
-    static const unsigned ARBITRAGE_CHECKS = 41;
+    static constexpr unsigned ARBITRAGE_CHECKS = 41;
 
     /// The market gives the level, rate, time (a real instant), schedule and
     /// the yield of expiries without parity; its volatility and yield become
