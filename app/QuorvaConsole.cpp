@@ -7,11 +7,13 @@
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"
 
+#include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/algorithm/string/trim.hpp>
 
 #include <unistd.h>
 
+#include <cctype>
 #include <iostream>
 #include <istream>
 #include <ostream>
@@ -39,6 +41,23 @@ Words set_arguments(const Words& typed) {
     }
     if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse"};
     return {};
+}
+
+/// The line up to a comment: a '#' at its start or after a blank, outside
+/// quotes, ends it.
+std::string without_comment(const std::string& line) {
+    char quote = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '#' && (i == 0 || std::isspace(static_cast<unsigned char>(line[i - 1])))) {
+            return line.substr(0, i);
+        }
+    }
+    return line;
 }
 
 /// True when every word names a metric.
@@ -209,7 +228,8 @@ QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps
       reader_(new StreamLineReader(in, out)),
       terminal_output_(&out == &std::cout && isatty(STDOUT_FILENO)),
       pricer_(steps),
-      market_(start_up_market()) {
+      market_(start_up_market()),
+      saved_book_(book_text()) {
     if (opening == Opening::INSTRUCTIONS) print_instructions();
 }
 
@@ -226,7 +246,10 @@ void QuorvaConsole::set_line_reader(std::unique_ptr<LineReader> reader) { reader
 void QuorvaConsole::go() {
     while (running_) {
         const std::string line = get_command_line();
-        if (line.empty()) break;
+        if (line.empty()) {
+            if (may_leave()) break;
+            continue;
+        }
         try {
             Interrupt::clear();
             dispatch(line);
@@ -255,8 +278,9 @@ std::string QuorvaConsole::get_command_line() {
 }
 
 void QuorvaConsole::dispatch(const std::string& line) {
-    if (boost::algorithm::starts_with(boost::algorithm::trim_left_copy(line), "#")) return;
-    std::istringstream stream(line);
+    const std::string text = without_comment(line);
+    if (text.find_first_not_of(" \t\r\n\v\f") == std::string::npos) return;
+    std::istringstream stream(text);
     const std::string word = read_string(stream, "-+[");
     const Command* command = find_command(word);
     if (command == nullptr) throw_error("Unknown command - '" + word + "'");
@@ -317,7 +341,22 @@ std::vector<std::string> QuorvaConsole::completions(const std::string& before, c
     return matches;
 }
 
-void QuorvaConsole::do_exit(std::istream&) { running_ = false; }
+void QuorvaConsole::do_exit(std::istream&) {
+    if (source_depth_ > 0) {
+        leaving_sources_ = true;
+    } else if (may_leave()) {
+        running_ = false;
+    }
+}
+
+bool QuorvaConsole::may_leave() {
+    if (!confirm_leaving_ || portfolio_.empty() || book_text() == saved_book_) return true;
+    std::string answer;
+    if (!reader_->read_line("The book has changed since it was saved. Leave anyway? [y/N] ", answer)) return true;
+    boost::algorithm::trim(answer);
+    boost::algorithm::to_lower(answer);
+    return answer == "y" || answer == "yes";
+}
 
 void QuorvaConsole::do_calibrate_command(std::istream& in) {
     const std::pair<Smile, double> fit = do_calibrate(in);

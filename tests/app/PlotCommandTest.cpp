@@ -118,7 +118,7 @@ TEST_F(Plot, FileNamesGnuplotWouldMisreadAreRefused) {
     const Gnuplot gnuplot(false);
     session.expect_refusals({
         {"plot vol 10 to 30: price > `touch${IFS}x`.png", "Invalid file name"},
-        {"plot vol 10 to 30: price > \"q.png", "Invalid file name"},
+        {"plot vol 10 to 30: price > 'q\"x.png'", "Invalid file name"},
         {"plot vol 10 to 30: price > /nonexistent/folder/x.png",
          "Cannot write file '/nonexistent/folder/x.png'"},
     });
