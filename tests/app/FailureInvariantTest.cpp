@@ -3,6 +3,7 @@
 // the market and the portfolio come out byte for byte as they went in.
 
 #include "ConsoleSession.h"
+#include "ScopedVariable.h"
 
 #include <gtest/gtest.h>
 
@@ -20,22 +21,10 @@ struct Failure {
     std::vector<std::string> lines;
 };
 
-/// GNUPLOT_ROOT unset for the life of the object, then given back.
+/// No gnuplot to be found: GNUPLOT_ROOT unset and none on the PATH.
 class NoGnuplotRoot {
-public:
-    NoGnuplotRoot() {
-        const char* root = std::getenv("GNUPLOT_ROOT");
-        if (root != nullptr) saved_ = root;
-        had_root_ = root != nullptr;
-        unsetenv("GNUPLOT_ROOT");
-    }
-    ~NoGnuplotRoot() {
-        if (had_root_) setenv("GNUPLOT_ROOT", saved_.c_str(), 1);
-    }
-
-private:
-    bool had_root_ = false;
-    std::string saved_;
+    ScopedVariable root_{"GNUPLOT_ROOT", std::nullopt};
+    ScopedVariable path_{"PATH", std::string("/nonexistent")};
 };
 
 class FailureInvariant : public ::testing::Test {
