@@ -10,9 +10,11 @@
 #include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/algorithm/string/trim.hpp>
+#include <boost/filesystem.hpp>
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <iostream>
 #include <istream>
@@ -77,6 +79,41 @@ Words metric_list(const Words& typed) {
     return words;
 }
 
+/// "american" once the words typed after `add` make a call or a put with its expiry.
+Words add_arguments(const Words& typed) {
+    std::string line;
+    for (const std::string& word : typed) line += word + " ";
+    std::istringstream in(line + "american");
+    try {
+        const char sign = QuorvaConsole::peek_char(in);
+        if (sign == '+' || sign == '-') QuorvaConsole::read_double(in);
+        QuorvaConsole::read_instrument(in, Time::now().date().year());
+    } catch (const usr::Exception&) {
+        return {};
+    }
+    return {"american"};
+}
+
+/// The entries of the folder that `prefix` names up to its last '/' (the
+/// current folder without one), written as `prefix` starts, folders with a
+/// '/'. Hidden entries only for a name typed with its dot.
+Words file_names(const std::string& prefix) {
+    namespace fs = boost::filesystem;
+    const std::size_t slash = prefix.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : prefix.substr(0, slash + 1);
+    const bool hidden = prefix.compare(folder.size(), 1, ".") == 0;
+    Words names;
+    boost::system::error_code error;
+    for (fs::directory_iterator entry(folder.empty() ? "." : folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name[0] == '.' && !hidden) continue;
+        names.push_back(folder + name + (fs::is_directory(entry->path(), error) ? "/" : ""));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 /// "PARAM FROM to TO [step STEP] [, PARAM ...] : METRICS", with ":" and ","
 /// typed as words of their own.
 Words loop_arguments(const Words& typed) {
@@ -129,10 +166,11 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "  Examples: set vol 25    set date 20mar09    set time 14:30    set trading lse\n",
          set_arguments},
         {"add", "Add a derivative to the portfolio", [](C& c, const std::string&, std::istream& in) { c.do_add(in); },
-         "add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] [@HOUR:MINUTE]\n"
+         "add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] [@HOUR:MINUTE] [american]\n"
          "  CODE: C call, P put, F future, U digital up, D digital down; the expiry time is 23:59 unless typed.\n"
-         "  Examples: add 100C 20mar09 @16:30    add -2 95P 20jun09\n",
-         no_arguments},
+         "  american: a call or a put that may be exercised at any time up to expiry.\n"
+         "  Examples: add 100C 20mar09 @16:30    add -2 95P 20jun09    add 100P 20jun09 american\n",
+         add_arguments},
         {"del", "Remove a derivative from the portfolio",
          [](C& c, const std::string&, std::istream& in) { c.do_del(in); },
          "del INDEX    del all\n"
@@ -319,16 +357,19 @@ std::vector<std::string> QuorvaConsole::completions(const std::string& before, c
     Words typed;
     std::string word;
     for (char c : before + " ") {
-        if (c == ' ' || c == '\t' || c == ':' || c == ',' || c == '[') {
+        if (c == ' ' || c == '\t' || c == ':' || c == ',' || c == '[' || c == '>') {
             if (!word.empty()) typed.push_back(word);
-            if (c == ':' || c == ',') typed.push_back(std::string(1, c));
+            if (c == ':' || c == ',' || c == '>') typed.push_back(std::string(1, c));
             word.clear();
         } else {
             word += c;
         }
     }
     Words candidates;
-    if (typed.empty()) {
+    const bool file_named = typed.size() == 1 && (typed[0] == "source" || typed[0] == "save" || typed[0] == "load");
+    if (file_named || (!typed.empty() && typed.back() == ">")) {
+        candidates = file_names(prefix);
+    } else if (typed.empty()) {
         candidates = command_words();
         candidates.insert(candidates.end(), metrics().begin(), metrics().end());
     } else if (const Command* command = find_command(typed[0])) {

@@ -58,7 +58,8 @@ public:
     /// Reads command lines through `reader` instead of the input stream.
     void set_line_reader(std::unique_ptr<LineReader> reader);
     /// The words that may complete `prefix` at the end of `before`: command
-    /// words, parameter names, keywords and metric names, from the command table.
+    /// words, parameter names, keywords and metric names, from the command
+    /// table, and file names after `source`, `save`, `load` and '>'.
     static std::vector<std::string> completions(const std::string& before, const std::string& prefix);
 
     /// Runs the command loop until `exit` or the end of the input.
