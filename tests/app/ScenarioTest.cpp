@@ -2,10 +2,10 @@
 // against one-parameter tables, the clock as a parameter, and the payoff.
 
 #include "ConsoleSession.h"
-#include "app/Interrupt.h"
-#include "app/Progress.h"
-#include "app/Scenario.h"
+#include "book/Scenario.h"
 #include "foundation/QuorvaException.h"
+#include "terminal/Interrupt.h"
+#include "terminal/Progress.h"
 
 #include <gtest/gtest.h>
 
