@@ -224,7 +224,7 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          [](C& c, const std::string&, std::istream& in) { c.do_save(in); },
          "save FILE\n"
          "  Writes the market and the portfolio as commands that load reads back.\n"
-         "  Example: save book.txt\n",
+         "  A name with blanks goes in double quotes. Examples: save book.txt    save \"my book.txt\"\n",
          no_arguments},
         {"load", "Load the market and the portfolio from a file",
          [](C& c, const std::string&, std::istream& in) { c.do_load(in); },
@@ -239,7 +239,8 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          [](const Words& typed) { return typed.empty() ? command_words() : Words(); }},
         {"exit", "Exit", [](C& c, const std::string&, std::istream& in) { c.do_exit(in); },
          "exit\n"
-         "  Ends the run (so does the end of the input, or Ctrl-D on an empty line).\n",
+         "  Ends the run (so does the end of the input, or Ctrl-D on an empty line); in a sourced file,\n"
+         "  ends that file and the files that sourced it.\n",
          no_arguments},
     };
     return table;
