@@ -3,7 +3,7 @@
 // installs the surface.
 
 #include "app/FixMarket.h"
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 
 #include "files/CsvReader.h"
 #include "foundation/QuorvaException.h"
@@ -68,7 +68,7 @@ double number(const CsvReader& csv, const CsvReader::Row& row, std::size_t colum
 
 /// "20mar09" (with an optional "@16:30") or "2009-03-20"; the time column's
 /// "16:30" where one is given.
-Time expiry(const CsvReader& csv, const CsvReader::Row& row, const Columns& c) {
+Time expiry(const CsvReader& csv, const CsvReader::Row& row, const Columns& c, int untyped_year) {
     const std::string date = cell(row, c.expiry);
     std::istringstream time_text(c.time == CsvReader::npos ? "" : cell(row, c.time));
     try {
@@ -84,7 +84,7 @@ Time expiry(const CsvReader& csv, const CsvReader::Row& row, const Columns& c) {
             t = Time(chrono::Date(year, static_cast<chrono::Date::Month>(month), day), 23, 59);
         } else {
             std::istringstream text(date);
-            t = QuorvaConsole::read_expiry(text);
+            t = QuorvaConsole::read_expiry(text, untyped_year);
             QuorvaConsole::check_end(text);
         }
         if (QuorvaConsole::peek_char(time_text) == 0) return t;
@@ -145,7 +145,7 @@ double points(double x) { return std::round(x * 100) / 100; }
 }  // namespace
 
 void QuorvaConsole::do_calibrate_chain(std::istream& in) {
-    const std::string file = read_string(in, "");
+    const std::string file = read_file_word(in);
     if (file.empty()) throw_error("Expected file name");
     check_end(in);
     const CsvReader csv(file);
@@ -154,7 +154,7 @@ void QuorvaConsole::do_calibrate_chain(std::istream& in) {
     std::map<Time, unsigned> skipped_at;
     unsigned skipped = 0;
     for (const CsvReader::Row& row : csv.rows()) {
-        const Time at = expiry(csv, row, columns);
+        const Time at = expiry(csv, row, columns, market_year());
         const double strike = number(csv, row, columns.strike, "strike");
         if (strike == std::numeric_limits<double>::max()) csv.fail(row, "Missing strike");
         if (!(strike > 0)) csv.fail(row, "Strike must be positive");

@@ -2,7 +2,7 @@
 // to type or load one, the lines `save` writes, and `plot surface`.
 
 #include "app/FixMarket.h"
-#include "app/RoundTrip.h"
+#include "files/RoundTrip.h"
 
 #include "charting/LineChart.h"
 #include "model/VolSurface.h"
@@ -78,7 +78,7 @@ void QuorvaConsole::set_surface(std::istream& in) {
         market_.surface() = usr::P<const VolSurface>(new VolSurface(volatility, yield, market_.surface()->slices()));
         return;
     }
-    VolSurface::Slice slice{read_expiry(in), NO_DOUBLE, NO_DOUBLE, SviSmile{0, 0, 0, 0, 0}, 0, 0, {}};
+    VolSurface::Slice slice{read_expiry(in, market_year()), NO_DOUBLE, NO_DOUBLE, SviSmile{0, 0, 0, 0, 0}, 0, 0, {}};
     bool smile = false;
     for (std::string word = read_string(in, ""); !word.empty(); word = read_string(in, "")) {
         if (word == "tau") {

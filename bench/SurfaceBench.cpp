@@ -1,6 +1,6 @@
 #include "bench/Benchmarks.h"
 
-#include "app/RoundTrip.h"
+#include "files/RoundTrip.h"
 #include "bench/Fixtures.h"
 #include "model/ChainCalibration.h"
 #include "tests/model/SyntheticChain.h"

@@ -3,7 +3,7 @@
 // sticky modes, parallel moves, the typed form and the chart.
 
 #include "ConsoleSession.h"
-#include "app/RoundTrip.h"
+#include "files/RoundTrip.h"
 #include "tests/charting/FakeGnuplot.h"
 #include "tests/model/SyntheticChain.h"
 
