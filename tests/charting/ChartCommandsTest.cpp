@@ -177,6 +177,28 @@ TEST(LineChartTest, SeriesMoreThanTwentyTimesSmallerThanTheLargestGoOnTheRightAx
     }
 }
 
+TEST(LineChartTest, MarksTakeTheColourAndAxisOfTheirLineWithoutAKeyEntry) {
+    LineChart chart;
+    chart.add_series("a");
+    chart.add_point(1, 10);
+    chart.add_marks();
+    chart.add_point(1, 11);
+    chart.add_series("b");
+    chart.add_point(1, 0.1);
+    chart.add_marks();
+    chart.add_point(1, 0.2);
+    const Lines lines = commands_of(chart);
+    const auto plot = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+        return line.compare(0, 5, "plot ") == 0;
+    });
+    ASSERT_NE(lines.end(), plot);
+    EXPECT_EQ("plot '-' using 1:2 with lines linecolor rgb \"#0072b2\" title \"a\", "
+              "'-' using 1:2 with points pointtype 7 pointsize 0.5 linecolor rgb \"#0072b2\" notitle, "
+              "'-' using 1:2 with lines linecolor rgb \"#d55e00\" axes x1y2 title \"b\", "
+              "'-' using 1:2 with points pointtype 7 pointsize 0.5 linecolor rgb \"#d55e00\" axes x1y2 notitle",
+              *plot);
+}
+
 TEST(LineChartTest, SeriesNamesThatWouldBreakThePlotCommandAreRefused) {
     for (const char* name : {"say \"hi\"", "two\nlines", "cr\r", "\""}) {
         LineChart chart;
