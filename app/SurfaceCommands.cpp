@@ -9,6 +9,7 @@
 
 #include <boost/algorithm/string/predicate.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <istream>
@@ -175,7 +176,7 @@ void QuorvaConsole::plot_surface(std::istream& in) {
         std::ostringstream name;
         name << slice.expiry;
         std::string key = name.str();
-        key.erase(key.find('@'), 1);
+        key.erase(std::remove(key.begin(), key.end(), '@'), key.end());
         chart.add_series(key);
         for (unsigned i = 0; i < CURVE_POINTS; ++i) {
             const double strike = low + (high - low) * i / (CURVE_POINTS - 1);
