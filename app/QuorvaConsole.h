@@ -82,6 +82,9 @@ public:
     static int cast_to_int(double x);
     static chrono::Date::Month cast_to_month(std::string word);
     static chrono::Date read_date(std::istream& in);
+    /// "@HOUR:MINUTE" when it comes next, into hour and minute unchecked;
+    /// false, reading nothing, otherwise.
+    static bool read_at_time(std::istream& in, int& hour, int& minute);
     static usr::P<Instrument> read_instrument(std::istream& in);
     /// The optional "> FILE" clause: "" when none is typed; refuses a name that
     /// ends in none of `endings` (in any letter case).
@@ -140,6 +143,11 @@ private:
     void set_time(double hour, std::istream& in);
     /// "set smile REF SKEW CONVEXITY", REF "-" for a smile that moves with the level.
     void set_smile(std::istream& in);
+    /// "set trading NAME": days added to an exchange stay while it does.
+    void set_trading(std::istream& in);
+    /// "set holiday DATE [@HOUR:MINUTE]": a day the current exchange's rules
+    /// do not know, closed or closing early.
+    void set_holiday(std::istream& in);
     /// The optional "[INDEX]" after metric words: the position it names, or
     /// null for the whole portfolio when none is typed.
     const Position* read_position(std::istream& in);
