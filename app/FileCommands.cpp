@@ -4,9 +4,9 @@
 
 #include "app/QuorvaConsole.h"
 
-#include "app/AtomicFile.h"
-#include "app/Interrupt.h"
-#include "app/RoundTrip.h"
+#include "files/AtomicFile.h"
+#include "terminal/Interrupt.h"
+#include "files/RoundTrip.h"
 
 #include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"

@@ -1,8 +1,8 @@
 #include "app/QuorvaConsole.h"
 
-#include "app/Interrupt.h"
-#include "app/LazyMetric.h"
-#include "app/LineReader.h"
+#include "terminal/Interrupt.h"
+#include "book/LazyMetric.h"
+#include "terminal/LineReader.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"

@@ -1,7 +1,7 @@
-#include "app/LineReader.h"
+#include "terminal/LineReader.h"
 
-#include "app/HistoryFile.h"
-#include "app/Interrupt.h"
+#include "terminal/HistoryFile.h"
+#include "terminal/Interrupt.h"
 
 #include <editline/readline.h>
 #include <poll.h>
