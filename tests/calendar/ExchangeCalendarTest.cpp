@@ -90,6 +90,26 @@ TEST(ExchangeCalendar, ClosedDaysAndEarlyClosesMatchThePublishedLists) {
         EXPECT_EQ(p.closed, special_days(p.calendar, p.year, false)) << p.calendar.name() << " " << p.year;
         EXPECT_EQ(p.early, special_days(p.calendar, p.year, true)) << p.calendar.name() << " " << p.year;
     }
+    // Other years' one-off closures; the usual days of moved bank holidays and
+    // the Friday before a Saturday New Year's Day stay open.
+    const struct {
+        const ExchangeCalendar& calendar;
+        Date day;
+        bool open;
+    } days[] = {
+        {lse, Date(2002, Date::MAY, 27), true},  {lse, Date(2002, Date::JUN, 3), false},
+        {lse, Date(2002, Date::JUN, 4), false},  {lse, Date(2011, Date::APR, 29), false},
+        {lse, Date(2012, Date::MAY, 28), true},  {lse, Date(2012, Date::JUN, 4), false},
+        {lse, Date(2012, Date::JUN, 5), false},  {lse, Date(2020, Date::MAY, 4), true},
+        {lse, Date(2020, Date::MAY, 8), false},  {nyse, Date(2001, Date::SEP, 11), false},
+        {nyse, Date(2001, Date::SEP, 14), false}, {nyse, Date(2001, Date::SEP, 17), true},
+        {nyse, Date(2012, Date::OCT, 29), false}, {nyse, Date(2012, Date::OCT, 30), false},
+        {nyse, Date(2018, Date::DEC, 5), false},  {nyse, Date(2021, Date::DEC, 31), true},
+    };
+    for (const auto& d : days) {
+        EXPECT_EQ(d.open, d.calendar.is_trading_day(d.day)) << d.calendar.name() << " " << d.day.day() << "/"
+                                                             << d.day.month() << "/" << d.day.year();
+    }
 }
 
 /// Pairs of instants from 1 January 2000 00:00 to 31 December 2199 23:59, in
@@ -120,13 +140,12 @@ private:
     }
 
     Time instant(long day) {
-        // Both schedules' openings and closings, a minute either side, and the
-        // ends of the day.
-        static const long EDGES[] = {0,   479, 480, 481,  599,  600,  601,
-                                     989, 990, 991, 1034, 1035, 1036, 1439};
+        // Half the time an opening or a closing, full or early, or a minute
+        // either side; otherwise any minute of the day.
+        static const long EDGES[] = {480, 540, 570, 750, 780, 960, 990, 1050};
         const long count = sizeof EDGES / sizeof EDGES[0];
         const long pick = uniform(0, 2 * count - 1);
-        const long minute = pick < count ? EDGES[pick] : uniform(0, 1439);
+        const long minute = pick < count ? EDGES[pick] + uniform(-1, 1) : uniform(0, 1439);
         Time t(Time::JAN_1ST, 0, 0);
         t.add_minutes(static_cast<int>(day * 1440 + minute));
         return t;
