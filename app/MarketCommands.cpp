@@ -7,6 +7,7 @@
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 
+#include <boost/algorithm/string/case_conv.hpp>
 
 #include <istream>
 #include <limits>
@@ -22,6 +23,10 @@ QuorvaConsole::FixMarket::FixMarket(Market& market) : market_(market), saved_(ma
 QuorvaConsole::FixMarket::~FixMarket() { market_ = saved_; }
 
 Time QuorvaConsole::FixMarket::time() const { return market_.time(); }
+
+int QuorvaConsole::market_year() const {
+    return (market_.time() == Time() ? Time::now() : market_.time()).date().year();
+}
 
 void QuorvaConsole::do_market(std::istream& in) {
     check_end(in);
@@ -87,6 +92,8 @@ void QuorvaConsole::do_set(std::istream& in) {
     const bool percent = proxy.is_percentage();
     const double value = percent ? read_percent(in) : read_double(in);
     if (value == std::numeric_limits<double>::max()) throw_error("Expected value");
+    // "20%", as `market` shows a percentage.
+    if (percent && peek_char(in) == '%') read_char(in);
     if (name == "date") return set_date(value, in);
     if (name == "time") return set_time(value, in);
     check_end(in);
@@ -99,7 +106,7 @@ void QuorvaConsole::do_set(std::istream& in) {
 
 void QuorvaConsole::set_trading(std::istream& in) {
     if (peek_char(in) == '=') read_char(in);
-    const std::string word = read_string(in, "");
+    const std::string word = boost::algorithm::to_lower_copy(read_string(in, ""));
     usr::P<TradingSchedule> schedule;
     if (word == "continuous") {
         schedule = ContinuousTrading::instance();
@@ -118,7 +125,7 @@ void QuorvaConsole::set_trading(std::istream& in) {
 void QuorvaConsole::set_holiday(std::istream& in) {
     const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule());
     if (!calendar) throw_error("Holidays need an exchange: set trading lse, eurex or nyse first");
-    const chrono::Date day = read_date(in);
+    const chrono::Date day = read_date(in, market_year());
     int hour = 0;
     int minute = 0;
     const bool early = read_at_time(in, hour, minute);
@@ -157,7 +164,7 @@ void QuorvaConsole::set_date(double day_value, std::istream& in) {
     const int day = cast_to_int(day_value);
     const chrono::Date::Month month = cast_to_month(read_string(in, "0123456789"));
     int year = read_int(in);
-    if (year == std::numeric_limits<int>::max()) year = Time::now().date().year();
+    if (year == std::numeric_limits<int>::max()) year = market_year();
     check_end(in);
     if (year <= 99) year += 2000;
     chrono::Date date;

@@ -91,7 +91,7 @@ TEST(SetCommand, Messages) {
             {"set stickystrike 1", "Unexpected tokens found"},
             {"set stickydelta x", "Unexpected tokens found"},
             {"set trading", "Expected trading schedule 'continuous', 'lse', 'eurex' or 'nyse'"},
-            {"set trading LSE", "Expected trading schedule 'continuous', 'lse', 'eurex' or 'nyse'"},
+            {"set trading lsx", "Expected trading schedule 'continuous', 'lse', 'eurex' or 'nyse'"},
             {"set holiday 9jan25", "Holidays need an exchange: set trading lse, eurex or nyse first"},
             {"set date 20march09", "Unknown month"},
             {"set date 29feb09", "Invalid date"},
