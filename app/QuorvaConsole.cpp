@@ -39,9 +39,9 @@ Words no_arguments(const Words&) { return {}; }
 Words set_arguments(const Words& typed) {
     if (typed.empty()) {
         return {"level", "vol", "rate", "divyld", "date", "time", "realtime", "stickystrike", "stickydelta",
-                "trading", "smile", "surface"};
+                "trading", "holiday", "smile", "surface"};
     }
-    if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse"};
+    if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse", "eurex", "nyse"};
     if (typed.size() == 1 && typed[0] == "surface") return {"none", "base"};
     return {};
 }
@@ -170,7 +170,8 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
         {"set", "Set a market parameter", [](C& c, const std::string&, std::istream& in) { c.do_set(in); },
          "set level|vol|rate|divyld [=] VALUE     (vol, rate and divyld in percent)\n"
          "set date DAY MONTH [YEAR]    set time HOUR:MINUTE    set realtime\n"
-         "set stickystrike    set stickydelta    set trading continuous|lse\n"
+         "set stickystrike    set stickydelta    set trading continuous|lse|eurex|nyse\n"
+         "set holiday DAY MONTH [YEAR] [@HOUR:MINUTE]     (a closed day, or an early close)\n"
          "set smile REF|- SKEW CONVEXITY     (REF - for a smile that moves with the level)\n"
          "set surface none    set surface base VOL DIVYLD\n"
          "set surface EXPIRY [tau YEARS] yield PCT svi A B RHO M S [quotes N rms PTS]\n"

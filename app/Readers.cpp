@@ -127,18 +127,22 @@ chrono::Date QuorvaConsole::read_date(std::istream& in, int untyped_year) {
     }
 }
 
+bool QuorvaConsole::read_at_time(std::istream& in, int& hour, int& minute) {
+    if (peek_char(in) != '@') return false;
+    read_char(in);
+    hour = read_int(in);
+    if (hour == NO_INT) throw_error("Invalid hour");
+    if (read_char(in) != ':') throw_error("Expected ':'");
+    minute = read_int(in);
+    if (minute == NO_INT) throw_error("Invalid minute");
+    return true;
+}
+
 Time QuorvaConsole::read_expiry(std::istream& in, int untyped_year) {
     const chrono::Date date = read_date(in, untyped_year);
     int hour = 23;
     int minute = 59;
-    if (peek_char(in) == '@') {
-        read_char(in);
-        hour = read_int(in);
-        if (hour == NO_INT) throw_error("Invalid hour");
-        if (read_char(in) != ':') throw_error("Expected ':'");
-        minute = read_int(in);
-        if (minute == NO_INT) throw_error("Invalid minute");
-    }
+    read_at_time(in, hour, minute);
     return Time(date, static_cast<unsigned>(hour), static_cast<unsigned>(minute));
 }
 
@@ -148,11 +152,15 @@ usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in, int untyped_
     if (strike < 0) throw_error("Strike must not be negative");
     const char code = read_char(in);
     if (!std::isalpha(static_cast<unsigned char>(code))) throw_error("Expected instrument code letter");
-    const Time expiry = read_expiry(in, untyped_year);
+    const chrono::Date date = read_date(in, untyped_year);
+    int hour = 23;
+    int minute = 59;
+    read_at_time(in, hour, minute);
     const std::istream::pos_type style = in.tellg();
     const bool american = boost::algorithm::iequals(read_string(in, ""), "american");
     if (!american) in.seekg(style);
     check_end(in);
+    const Time expiry(date, static_cast<unsigned>(hour), static_cast<unsigned>(minute));
     const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(code)));
     if (american && (kind == 'F' || kind == 'U' || kind == 'D')) throw_error("Only calls and puts can be American");
     switch (kind) {
