@@ -37,15 +37,15 @@ struct Columns {
 Columns find_columns(const CsvReader& csv) {
     Columns c{csv.column("expiry"), csv.column("time"), csv.column("strike"), csv.column("type"),
               csv.column("price"),  csv.column("bid"),  csv.column("ask")};
-    const auto require = [&](std::size_t column, const std::string& name) {
-        if (column == CsvReader::npos) QuorvaConsole::throw_error(csv.path() + ":1: Missing column '" + name + "'");
+    const auto require = [&](std::size_t column, const std::string& names) {
+        if (column == CsvReader::npos) QuorvaConsole::throw_error(csv.path() + ":1: Missing column " + names);
     };
-    require(c.expiry, "expiry");
-    require(c.strike, "strike");
-    require(c.type, "type");
+    require(c.expiry, "'expiry'");
+    require(c.strike, "'strike'");
+    require(c.type, "'type'");
     if (c.price == CsvReader::npos) {
-        require(c.bid, "price' or 'bid");
-        require(c.ask, "ask");
+        require(c.bid, "'price' or 'bid'");
+        require(c.ask, "'ask'");
     }
     return c;
 }

@@ -113,7 +113,7 @@ ChainCalibration::ChainCalibration(BinomialTreePricer& pricer, const Market& mar
         flat.surface() = usr::P<const VolSurface>();
         flat.div_yield() = row.yield;
         std::vector<SmilePoint> points;
-        std::vector<const Side*> sides;
+        std::vector<unsigned> lines;
         std::vector<bool> calls;
         std::vector<std::pair<double, double> > fitted;
         for (const auto& strike : strikes) {
@@ -131,7 +131,7 @@ ChainCalibration::ChainCalibration(BinomialTreePricer& pricer, const Market& mar
                 throw ChainError(side.line, message.str());
             }
             points.push_back(SmilePoint{std::log(k / row.forward), vol});
-            sides.push_back(&side);
+            lines.push_back(side.line);
             calls.push_back(call);
             fitted.emplace_back(k, vol);
         }
@@ -146,7 +146,7 @@ ChainCalibration::ChainCalibration(BinomialTreePricer& pricer, const Market& mar
             squares += error * error;
             row.worst = std::max(row.worst, std::fabs(error));
             if (std::fabs(error) > MISS_POINTS) {
-                row.misses.push_back(Miss{sides[i]->line, fitted[i].first, calls[i], points[i].volatility, model});
+                row.misses.push_back(Miss{lines[i], fitted[i].first, calls[i], points[i].volatility, model});
             }
         }
         row.rms = std::sqrt(squares / points.size());
