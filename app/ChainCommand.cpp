@@ -195,7 +195,9 @@ void QuorvaConsole::do_calibrate_chain(std::istream& in) {
                      << points(row.rms) << "\t" << points(row.worst) << "\t" << shape_text(row) << "\t"
                      << arbitrage_text(row) << "\n";
             }
-            if (skipped > 0) out_ << "Skipped " << skipped << " rows without a bid or an ask\n";
+            if (skipped > 0) {
+                out_ << "Skipped " << skipped << (skipped == 1 ? " row" : " rows") << " without a bid or an ask\n";
+            }
             for (const ChainCalibration::Expiry& row : fit.expiries()) {
                 for (const ChainCalibration::Miss& miss : row.misses) {
                     out_ << file << ":" << miss.line << ": " << miss.strike << (miss.call ? 'C' : 'P') << " "
@@ -210,7 +212,8 @@ void QuorvaConsole::do_calibrate_chain(std::istream& in) {
     }
     market_.surface() = surface;
     market_.smile() = Smile(market_.level(), 0, 0);
-    out_ << "Installed a surface of " << surface->slices().size() << " expiries\n\n";
+    const std::size_t expiries = surface->slices().size();
+    out_ << "Installed a surface of " << expiries << (expiries == 1 ? " expiry" : " expiries") << "\n\n";
 }
 
 }  // namespace quorva

@@ -141,7 +141,7 @@ TEST_F(SurfaceCommands, FewStrikesFitFewerParametersAndMissesAreNamed) {
     EXPECT_NE(std::string::npos, report.find("\tflat (1 strike)\tnone\n")) << report;
     EXPECT_NE(std::string::npos, report.find("% (market)\t")) << report;
     EXPECT_NE(std::string::npos, report.find("\tstraight (2 strikes)\t")) << report;
-    EXPECT_NE(std::string::npos, report.find("Skipped 1 rows without a bid or an ask\n")) << report;
+    EXPECT_NE(std::string::npos, report.find("Skipped 1 row without a bid or an ask\n")) << report;
 
     // A quote far off an otherwise smooth smile is named with its line.
     std::ifstream in(path("chain.csv"));
