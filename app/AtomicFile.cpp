@@ -22,7 +22,7 @@ namespace {
 const int MAX_LINKS = 40;
 
 [[noreturn]] void fail(const std::string& path, const std::string& reason) {
-    throw QuorvaException("Cannot write file '" + echoed(path) + "': " + reason);
+    throw QuorvaException("Cannot write file '" + echoed_path(path) + "': " + reason);
 }
 
 [[noreturn]] void fail(const std::string& path, int error) { fail(path, std::strerror(error)); }

@@ -85,7 +85,7 @@ std::string QuorvaConsole::read_file_name(std::istream& in) {
 
 void QuorvaConsole::run_file(const std::string& file, const std::function<void(const std::string&)>& run_line) {
     TextFile in(file);
-    const auto location = [&] { return echoed(file) + ":" + std::to_string(in.line_number()) + ":"; };
+    const auto location = [&] { return echoed_path(file) + ":" + std::to_string(in.line_number()) + ":"; };
     for (std::string line; running_;) {
         try {
             if (!in.next(line)) break;

@@ -31,7 +31,7 @@ bool StreamLineReader::read_line(const std::string& prompt, std::string& line) {
 }
 
 std::string StreamLineReader::location() const {
-    return name_.empty() ? "" : echoed(name_) + ":" + std::to_string(number_) + ": ";
+    return name_.empty() ? "" : echoed_path(name_) + ":" + std::to_string(number_) + ": ";
 }
 
 namespace {

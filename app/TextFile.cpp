@@ -4,6 +4,7 @@
 #include "foundation/QuorvaException.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,9 +28,11 @@ int open_file(const std::string& path) {
             struct stat status {};
             if (fstat(fd, &status) == 0 && !S_ISDIR(status.st_mode)) return fd;
             close(fd);
-            throw QuorvaException("Cannot read file '" + echoed(path) + "': " + std::strerror(EISDIR));
+            throw QuorvaException("Cannot read file '" + echoed_path(path) + "': " + std::strerror(EISDIR));
         }
-        if (error != EINTR) throw QuorvaException("Cannot read file '" + echoed(path) + "': " + std::strerror(error));
+        if (error != EINTR) {
+            throw QuorvaException("Cannot read file '" + echoed_path(path) + "': " + std::strerror(error));
+        }
         Interrupt::check();
     }
 }
@@ -45,6 +48,27 @@ std::size_t utf8_length(const std::string& text, std::size_t at) {
         if ((byte(i) & 0xC0) != 0x80) return 0;
     }
     return length;
+}
+
+/// `typed` with what does not print escaped, cut after `limit` characters.
+std::string shown_escaped(const std::string& typed, std::size_t limit) {
+    std::string shown;
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < typed.size(); ++characters) {
+        if (characters == limit) return shown + "...";
+        const unsigned char c = static_cast<unsigned char>(typed[at]);
+        const std::size_t length = c >= 0x80 ? utf8_length(typed, at) : (c >= 0x20 && c < 0x7F) ? 1 : 0;
+        if (length == 0) {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02x", c);
+            shown += escape;
+            ++at;
+        } else {
+            shown.append(typed, at, length);
+            at += length;
+        }
+    }
+    return shown;
 }
 
 }  // namespace
@@ -71,7 +95,7 @@ bool read_text_line(std::istream& in, std::string& line, bool first) {
 }
 
 TextFile::TextFile(const std::string& path)
-    : buffer_(open_file(path), "file '" + echoed(path) + "'", true), in_(&buffer_) {}
+    : buffer_(open_file(path), "file '" + echoed_path(path) + "'", true), in_(&buffer_) {}
 
 LineTooLong::LineTooLong() : QuorvaException("Line too long") {}
 
@@ -82,24 +106,8 @@ bool TextFile::next(std::string& line) {
     return false;
 }
 
-std::string echoed(const std::string& typed) {
-    std::string shown;
-    std::size_t characters = 0;
-    for (std::size_t at = 0; at < typed.size(); ++characters) {
-        if (characters == ECHOED_CHARACTERS) return shown + "...";
-        const unsigned char c = static_cast<unsigned char>(typed[at]);
-        const std::size_t length = c >= 0x80 ? utf8_length(typed, at) : (c >= 0x20 && c < 0x7F) ? 1 : 0;
-        if (length == 0) {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02x", c);
-            shown += escape;
-            ++at;
-        } else {
-            shown.append(typed, at, length);
-            at += length;
-        }
-    }
-    return shown;
-}
+std::string echoed(const std::string& typed) { return shown_escaped(typed, ECHOED_CHARACTERS); }
+
+std::string echoed_path(const std::string& path) { return shown_escaped(path, PATH_MAX); }
 
 }  // namespace quorva

@@ -48,9 +48,12 @@ private:
     std::size_t number_ = 0;
 };
 
-/// A name or text typed by the user as it is echoed in a message: bytes that
-/// do not print (and are not part of UTF-8 characters) written as "\xHH", cut
-/// to 60 characters with "..." after.
+/// A word typed by the user as it is echoed in a message: bytes that do not
+/// print (and are not part of UTF-8 characters) written as "\xHH", cut to 60
+/// characters with "..." after.
 std::string echoed(const std::string& typed);
+/// A file name as it is echoed in a message: escaped as echoed(), cut only
+/// past the longest path the system takes.
+std::string echoed_path(const std::string& path);
 
 }  // namespace quorva
