@@ -10,8 +10,15 @@
 
 namespace quorva {
 
-FdReadBuffer::FdReadBuffer(int fd, std::string what, bool owned) : fd_(fd), what_(std::move(what)), owned_(owned) {
-    setg(buffer_, buffer_, buffer_);
+namespace {
+
+const std::size_t BUFFER_BYTES = 1 << 16;
+
+}  // namespace
+
+FdReadBuffer::FdReadBuffer(int fd, std::string what, bool owned)
+    : fd_(fd), what_(std::move(what)), owned_(owned), buffer_(BUFFER_BYTES) {
+    setg(buffer_.data(), buffer_.data(), buffer_.data());
 }
 
 FdReadBuffer::~FdReadBuffer() {
@@ -20,9 +27,9 @@ FdReadBuffer::~FdReadBuffer() {
 
 FdReadBuffer::int_type FdReadBuffer::underflow() {
     for (;;) {
-        const ssize_t n = read(fd_, buffer_, sizeof buffer_);
+        const ssize_t n = read(fd_, buffer_.data(), buffer_.size());
         if (n > 0) {
-            setg(buffer_, buffer_, buffer_ + n);
+            setg(buffer_.data(), buffer_.data(), buffer_.data() + n);
             return traits_type::to_int_type(buffer_[0]);
         }
         if (n == 0) return traits_type::eof();
@@ -31,7 +38,9 @@ FdReadBuffer::int_type FdReadBuffer::underflow() {
     }
 }
 
-FdWriteBuffer::FdWriteBuffer(int fd) : fd_(fd) { setp(buffer_, buffer_ + sizeof buffer_); }
+FdWriteBuffer::FdWriteBuffer(int fd) : fd_(fd), buffer_(BUFFER_BYTES) {
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
+}
 
 FdWriteBuffer::~FdWriteBuffer() { drain(); }
 
@@ -45,7 +54,7 @@ bool FdWriteBuffer::drain() {
             error_ = errno;
         }
     }
-    setp(buffer_, buffer_ + sizeof buffer_);
+    setp(buffer_.data(), buffer_.data() + buffer_.size());
     return error_ == 0;
 }
 

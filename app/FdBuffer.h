@@ -5,6 +5,7 @@
 
 #include <streambuf>
 #include <string>
+#include <vector>
 
 namespace quorva {
 
@@ -26,7 +27,7 @@ private:
     int fd_;
     std::string what_;
     bool owned_;
-    char buffer_[65536];
+    std::vector<char> buffer_;
 };
 
 /// Writes to a descriptor through a buffer. Once a write fails, later output
@@ -51,7 +52,7 @@ private:
 
     int fd_;
     int error_ = 0;
-    char buffer_[65536];
+    std::vector<char> buffer_;
 };
 
 }  // namespace quorva

@@ -58,6 +58,9 @@ protected:
 TEST_F(Files, SavesReplaceOnlyRegularFilesWholeAndKeepTheirPermissions) {
     write("private.txt", "old\n");
     chmod(path("private.txt").c_str(), 0600);
+    // Run as root, the file also keeps its owner.
+    const uid_t owner = geteuid() == 0 ? 65534 : geteuid();
+    ASSERT_EQ(0, chown(path("private.txt").c_str(), owner, static_cast<gid_t>(-1)));
     write("target.txt", "old\n");
     ASSERT_EQ(0, symlink("target.txt", path("link.txt").c_str()));
     ASSERT_EQ(0, symlink("absent.txt", path("dangling.txt").c_str()));
@@ -84,6 +87,9 @@ TEST_F(Files, SavesReplaceOnlyRegularFilesWholeAndKeepTheirPermissions) {
         EXPECT_EQ(expected, save(c.name, "new\n")) << c.name.substr(0, 20);
     }
     EXPECT_EQ(0600u, mode("private.txt") & 07777);
+    struct stat replaced {};
+    stat(path("private.txt").c_str(), &replaced);
+    EXPECT_EQ(owner, replaced.st_uid);
     EXPECT_EQ("new\n", read_all(path("private.txt")));
     // Links are written through and stay links.
     EXPECT_TRUE(S_ISLNK(mode("link.txt")) && S_ISLNK(mode("dangling.txt")));
