@@ -4,10 +4,10 @@
 
 #include "app/QuorvaConsole.h"
 
-#include "app/AtomicFile.h"
-#include "app/Interrupt.h"
-#include "app/RoundTrip.h"
-#include "app/TextFile.h"
+#include "files/AtomicFile.h"
+#include "files/RoundTrip.h"
+#include "terminal/Interrupt.h"
+#include "terminal/TextFile.h"
 
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"

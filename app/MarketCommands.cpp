@@ -1,35 +1,19 @@
-// The market commands `market` and `set`, the market guard and the
-// parameter proxy.
+// The market commands `market` and `set`, and the market guard.
 
 #include "app/FixMarket.h"
-#include "app/MarketParamProxy.h"
-#include "app/TextFile.h"
+#include "book/MarketParamProxy.h"
+#include "terminal/TextFile.h"
 
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 
-#include <boost/algorithm/string/case_conv.hpp>
 
-#include <cmath>
 #include <istream>
 #include <limits>
 #include <ostream>
 #include <sstream>
 
 namespace quorva {
-
-namespace {
-
-const double MINUTES_PER_DAY = 1440;
-
-/// Minutes from 1 January 2000 to 31 December 2199 at 23:59, the last instant.
-double last_minute() {
-    static const double last =
-        static_cast<double>(chrono::Date(2199, chrono::Date::DEC, 31) - Time::JAN_1ST) * MINUTES_PER_DAY + 1439;
-    return last;
-}
-
-}  // namespace
 
 QuorvaConsole::FixMarket::FixMarket(Market& market) : market_(market), saved_(market) {
     if (market_.time() == Time()) market_.time() = Time::now();
@@ -38,57 +22,6 @@ QuorvaConsole::FixMarket::FixMarket(Market& market) : market_(market), saved_(ma
 QuorvaConsole::FixMarket::~FixMarket() { market_ = saved_; }
 
 Time QuorvaConsole::FixMarket::time() const { return market_.time(); }
-
-QuorvaConsole::MarketParamProxy::Param QuorvaConsole::MarketParamProxy::parse_param(std::string name) {
-    boost::algorithm::to_lower(name);
-    if (name == "level") return LEVEL;
-    if (name == "vol") return VOL;
-    if (name == "rate") return RATE;
-    if (name == "divyld") return DIVYLD;
-    if (name == "days") return DAYS;
-    return NONE;
-}
-
-QuorvaConsole::MarketParamProxy::MarketParamProxy(Market& market, Param param)
-    : market_(market), param_(param) {}
-
-bool QuorvaConsole::MarketParamProxy::is_percentage() const {
-    return param_ == VOL || param_ == RATE || param_ == DIVYLD;
-}
-
-void QuorvaConsole::MarketParamProxy::set(double value) {
-    if (param_ == DAYS) {
-        market_.time().add_minutes(static_cast<int>(std::lround(value * MINUTES_PER_DAY)));
-        return;
-    }
-    field() = value;
-}
-
-void QuorvaConsole::MarketParamProxy::check_typed(double typed) const {
-    if (param_ == LEVEL && !(typed > 0)) throw_error("Level must be positive");
-    if (param_ == VOL && !(typed >= 0)) throw_error("Volatility must not be negative");
-    if (param_ == DAYS) {
-        // Minutes since 1 January 2000 of the moved time, within the calendar.
-        const double moved = market_.time().minutes_from_midnight_1jan2000() + std::round(typed * MINUTES_PER_DAY);
-        if (moved < 0) throw_error("Date too early");
-        if (!(moved <= last_minute())) throw_error("Date too late");
-    }
-}
-
-void QuorvaConsole::MarketParamProxy::set_typed(double typed) {
-    check_typed(typed);
-    set(is_percentage() ? typed / 100 : typed);
-}
-
-double& QuorvaConsole::MarketParamProxy::field() const {
-    switch (param_) {
-    case LEVEL: return market_.level();
-    case VOL: return market_.volatility();
-    case RATE: return market_.rate();
-    case DIVYLD: return market_.div_yield();
-    default: throw_error("Unknown market param - internal error");
-    }
-}
 
 void QuorvaConsole::do_market(std::istream& in) {
     check_end(in);

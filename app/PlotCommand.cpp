@@ -3,7 +3,7 @@
 // console, or into a PNG or SVG file.
 
 #include "app/QuorvaConsole.h"
-#include "app/Scenario.h"
+#include "book/Scenario.h"
 
 #include "charting/Coord.h"
 #include "charting/HeatMap.h"

@@ -1,9 +1,9 @@
 #include "app/QuorvaConsole.h"
 
-#include "app/Interrupt.h"
-#include "app/LazyMetric.h"
-#include "app/LineReader.h"
-#include "app/TextFile.h"
+#include "book/LazyMetric.h"
+#include "terminal/Interrupt.h"
+#include "terminal/LineReader.h"
+#include "terminal/TextFile.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"

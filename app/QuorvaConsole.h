@@ -2,6 +2,8 @@
 // The interactive console: one market and one portfolio for the whole run,
 // a read-dispatch-report loop over command lines, and every command.
 
+#include "book/LazyMetric.h"
+#include "book/Position.h"
 #include "calendar/Date.h"
 #include "foundation/P.h"
 #include "model/BinomialTreePricer.h"
@@ -19,17 +21,18 @@
 namespace quorva {
 
 class LineReader;
+class MarketParamProxy;
+class Scenario;
 
 class QuorvaConsole {
 public:
     class FixMarket;
-    class MarketParamProxy;
-    class LazyMetric;
-    class Scenario;
-
-    /// A signed quantity (never 0) of one instrument.
-    using Position = std::pair<double, usr::P<Instrument> >;
-    using Portfolio = std::vector<Position>;
+    // The book's classes under the names the console's code has used.
+    using MarketParamProxy = quorva::MarketParamProxy;
+    using LazyMetric = quorva::LazyMetric;
+    using Scenario = quorva::Scenario;
+    using Position = quorva::Position;
+    using Portfolio = quorva::Portfolio;
 
     /// How the console starts: with the line of instructions for a person at
     /// the prompt, or silently, as for a script.
@@ -117,6 +120,13 @@ public:
 
     /// True for the six metric words in any letter case.
     static bool is_metric_name(std::string word);
+    /// The metrics named by the words typed from here to the end of the line
+    /// or to one of `stops` (which also end a word). "all" in any letter case
+    /// as the first word names those of LazyMetric::all() and ends the list. A
+    /// first word that names none is refused with `refusal`, a later one with
+    /// "Unexpected tokens found".
+    static std::vector<LazyMetric::Metric> read_metrics(std::istream& in, const std::string& stops,
+                                                        const std::string& refusal);
     LazyMetric bind_metric(const std::string& name, std::istream& in);
 
     const Market& market() const { return market_; }

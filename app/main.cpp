@@ -3,12 +3,12 @@
 // when the input is a terminal.
 
 #include "app/CommandLine.h"
-#include "app/FdBuffer.h"
-#include "app/Interrupt.h"
-#include "app/LineReader.h"
 #include "app/QuorvaConsole.h"
-#include "app/TextFile.h"
 #include "foundation/Exception.h"
+#include "terminal/FdBuffer.h"
+#include "terminal/Interrupt.h"
+#include "terminal/LineReader.h"
+#include "terminal/TextFile.h"
 
 #include <unistd.h>
 

@@ -6,9 +6,9 @@
 // `source`, which keeps the lines before the failing one). Files are written
 // and read in a folder of the harness's own only, emptied for each input.
 
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 #include "app/QuorvaConsole.h"
-#include "app/TextFile.h"
+#include "terminal/TextFile.h"
 
 #include <boost/filesystem/operations.hpp>
 

@@ -2,7 +2,7 @@
 // nothing, and failures that name the file and line.
 
 #include "ConsoleSession.h"
-#include "app/RoundTrip.h"
+#include "files/RoundTrip.h"
 #include "tests/charting/FakeGnuplot.h"
 
 #include <gtest/gtest.h>

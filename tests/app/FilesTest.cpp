@@ -2,9 +2,9 @@
 // their permissions and through their links; a history that stays trimmed
 // and loses no line to a second run; files read with their mark and errors.
 
-#include "app/AtomicFile.h"
-#include "app/HistoryFile.h"
-#include "app/TextFile.h"
+#include "files/AtomicFile.h"
+#include "terminal/HistoryFile.h"
+#include "terminal/TextFile.h"
 #include "foundation/Exception.h"
 #include "tests/charting/FakeGnuplot.h"
 

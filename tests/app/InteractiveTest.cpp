@@ -4,7 +4,7 @@
 #include "ConsoleSession.h"
 #include "HelpText.h"
 
-#include "app/Progress.h"
+#include "terminal/Progress.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "ConsoleSession.h"
 
 #include "app/FixMarket.h"
-#include "app/MarketParamProxy.h"
+#include "book/MarketParamProxy.h"
 #include "calendar/Time.h"
 #include "foundation/QuorvaException.h"
 

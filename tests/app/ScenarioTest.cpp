@@ -2,8 +2,8 @@
 // against one-parameter tables, the clock as a parameter, and the payoff.
 
 #include "ConsoleSession.h"
-#include "app/Progress.h"
-#include "app/Scenario.h"
+#include "terminal/Progress.h"
+#include "book/Scenario.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 #include "ConsoleSession.h"
 #include "tests/charting/FakeGnuplot.h"
 
-#include "app/LazyMetric.h"
-#include "app/RoundTrip.h"
-#include "app/Table.h"
+#include "book/LazyMetric.h"
+#include "files/RoundTrip.h"
+#include "files/Table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/FdBuffer.h"
+#include "terminal/FdBuffer.h"
 
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 #include "foundation/QuorvaException.h"
 
 #include <unistd.h>

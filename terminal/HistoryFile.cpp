@@ -1,7 +1,7 @@
-#include "app/HistoryFile.h"
+#include "terminal/HistoryFile.h"
 
-#include "app/FdBuffer.h"
-#include "app/TextFile.h"
+#include "terminal/FdBuffer.h"
+#include "terminal/TextFile.h"
 #include "foundation/Exception.h"
 
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "app/TextFile.h"
+#include "terminal/TextFile.h"
 
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 #include "foundation/QuorvaException.h"
 
 #include <fcntl.h>

@@ -4,7 +4,7 @@
 // Ctrl-C is an error rather than the end of the input. Every reader of
 // command files, books and tables reads its lines here.
 
-#include "app/FdBuffer.h"
+#include "terminal/FdBuffer.h"
 #include "foundation/QuorvaException.h"
 
 #include <cstddef>

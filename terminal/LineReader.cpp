@@ -1,8 +1,8 @@
-#include "app/LineReader.h"
+#include "terminal/LineReader.h"
 
-#include "app/HistoryFile.h"
-#include "app/Interrupt.h"
-#include "app/TextFile.h"
+#include "terminal/HistoryFile.h"
+#include "terminal/Interrupt.h"
+#include "terminal/TextFile.h"
 
 #include <editline/readline.h>
 #include <poll.h>

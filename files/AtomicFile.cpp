@@ -1,7 +1,7 @@
-#include "app/AtomicFile.h"
+#include "files/AtomicFile.h"
 
-#include "app/TextFile.h"
 #include "foundation/QuorvaException.h"
+#include "terminal/TextFile.h"
 
 #include <fcntl.h>
 #include <limits.h>
