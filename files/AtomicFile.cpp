@@ -3,6 +3,7 @@
 #include "foundation/QuorvaException.h"
 #include "terminal/TextFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +22,8 @@ namespace {
 
 /// Links followed before giving up, as the system does.
 const int MAX_LINKS = 40;
+/// Hidden names of new files, followed by the id of the process and "-".
+const std::string HIDDEN_PREFIX = ".quorva-";
 
 [[noreturn]] void fail(const std::string& path, const std::string& reason) {
     throw QuorvaException("Cannot write file '" + echoed_path(path) + "': " + reason);
@@ -57,6 +61,23 @@ std::string folder_of(const std::string& file) {
     return slash == 0 ? "/" : file.substr(0, slash);
 }
 
+/// Removes the hidden files that runs killed (kill -9) between naming a new
+/// file and putting it in place left in `folder`: those of processes that
+/// no longer exist.
+void remove_left_behind(const std::string& folder) {
+    DIR* entries = opendir(folder.c_str());
+    if (entries == nullptr) return;
+    while (const dirent* entry = readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, HIDDEN_PREFIX.size(), HIDDEN_PREFIX) != 0) continue;
+        const long pid = std::strtol(name.c_str() + HIDDEN_PREFIX.size(), nullptr, 10);
+        if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+            unlink((folder + "/" + name).c_str());
+        }
+    }
+    closedir(entries);
+}
+
 /// Holds SIGINT, SIGTERM and SIGHUP back for its life; they arrive after.
 class SignalsHeld {
 public:
@@ -82,7 +103,7 @@ public:
     Temporary(const std::string& path, const std::string& folder) : path_(path), folder_(folder) {
         fd_ = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         if (fd_ >= 0 || (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)) return;
-        std::string pattern = folder + "/.quorva-XXXXXX";
+        std::string pattern = folder + "/" + HIDDEN_PREFIX + std::to_string(getpid()) + "-XXXXXX";
         fd_ = mkostemp(&pattern[0], O_CLOEXEC);
         if (fd_ >= 0) name_ = pattern;
     }
@@ -117,7 +138,7 @@ private:
         }
         for (unsigned attempt = 0; errno == EEXIST && attempt < 100; ++attempt) {
             const std::string hidden =
-                folder_ + "/.quorva-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+                folder_ + "/" + HIDDEN_PREFIX + std::to_string(getpid()) + "-" + std::to_string(attempt);
             if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, hidden.c_str(), AT_SYMLINK_FOLLOW) == 0) {
                 name_ = hidden;
                 return;
@@ -167,6 +188,7 @@ void write_atomically(const std::string& path, const std::string& contents) {
     write_all(path, temporary.fd(), contents);
     if (fsync(temporary.fd()) != 0) fail(path, errno);
     temporary.put_in_place(target);
+    remove_left_behind(folder);
     const int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directory >= 0) {
         fsync(directory);

@@ -68,6 +68,10 @@ TEST_F(Files, SavesReplaceOnlyRegularFilesWholeAndKeepTheirPermissions) {
     ASSERT_EQ(0, mkfifo(path("fifo").c_str(), 0600));
     ASSERT_EQ(0, symlink("/dev/null", path("device.txt").c_str()));
     const std::string longest(255, 'n');
+    // Left by a run that was killed, and by one that still runs.
+    const std::string alive = ".quorva-" + std::to_string(getpid()) + "-0";
+    write(".quorva-999999999-0", "killed\n");
+    write(alive, "running\n");
     const struct {
         std::string name;
         std::string error;
@@ -99,7 +103,7 @@ TEST_F(Files, SavesReplaceOnlyRegularFilesWholeAndKeepTheirPermissions) {
     EXPECT_TRUE(fs::is_empty(path("folder")));
     // Nothing else is left beside them.
     EXPECT_EQ((std::set<std::string>{"private.txt", "target.txt", "link.txt", "dangling.txt", "absent.txt",
-                                     longest, "folder", "fifo", "device.txt", "bin"}),
+                                     longest, "folder", "fifo", "device.txt", "bin", alive}),
               names());
 }
 
