@@ -77,7 +77,7 @@ private:
 }  // namespace
 
 std::string QuorvaConsole::read_file_name(std::istream& in) {
-    const std::string file = read_string(in, "");
+    const std::string file = read_file_word(in);
     if (file.empty()) throw_error("Expected file name");
     check_end(in);
     return file;
@@ -86,7 +86,7 @@ std::string QuorvaConsole::read_file_name(std::istream& in) {
 void QuorvaConsole::run_file(const std::string& file, const std::function<void(const std::string&)>& run_line) {
     TextFile in(file);
     const auto location = [&] { return echoed_path(file) + ":" + std::to_string(in.line_number()) + ":"; };
-    for (std::string line; running_;) {
+    for (std::string line; running_ && !leaving_sources_;) {
         try {
             if (!in.next(line)) break;
         } catch (const LineTooLong& e) {
@@ -110,6 +110,8 @@ void QuorvaConsole::do_source(std::istream& in) {
     const std::string file = read_file_name(in);
     const Nesting nesting(source_depth_);
     run_file(file, [this](const std::string& line) { dispatch(line); });
+    // `exit` ends every file up to the one typed at the prompt or in a script.
+    if (source_depth_ == 1) leaving_sources_ = false;
 }
 
 void QuorvaConsole::do_load(std::istream& in) {
@@ -132,13 +134,11 @@ void QuorvaConsole::do_load(std::istream& in) {
         portfolio_ = portfolio;
         throw;
     }
+    saved_book_ = book_text();
 }
 
-void QuorvaConsole::do_save(std::istream& in) {
-    const std::string file = read_file_name(in);
+std::string QuorvaConsole::book_text() const {
     std::ostringstream text;
-    text << "# quorva market and portfolio, saved " << Time::now()
-         << "; load this file to get them back\n";
     const Smile& smile = market_.smile();
     text << "set level " << round_trip(market_.level()) << "\n"
          << "set vol " << round_trip_percent(market_.volatility()) << "\n"
@@ -165,7 +165,16 @@ void QuorvaConsole::do_save(std::istream& in) {
         text << "add " << (position.first >= 0 ? "+" : "") << round_trip(position.first) << " " << printed.str()
              << "\n";
     }
-    write_atomically(file, text.str());
+    return text.str();
+}
+
+void QuorvaConsole::do_save(std::istream& in) {
+    const std::string file = read_file_name(in);
+    std::ostringstream header;
+    header << "# quorva market and portfolio, saved " << Time::now() << "; load this file to get them back\n";
+    const std::string book = book_text();
+    write_atomically(file, header.str() + book);
+    saved_book_ = book;
 }
 
 }  // namespace quorva

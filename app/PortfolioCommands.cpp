@@ -10,6 +10,7 @@
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/numeric/conversion/cast.hpp>
 
+#include <cctype>
 #include <istream>
 #include <limits>
 #include <ostream>
@@ -103,8 +104,14 @@ void QuorvaConsole::do_add(std::istream& in) {
         if (quantity == std::numeric_limits<double>::max() || quantity == 0) {
             throw_error("Invalid purchase size");
         }
+        // "-100P": the sign belongs to a strike, not to a quantity.
+        const int next = in.peek();
+        in.clear();
+        if (quantity < 0 && next != std::char_traits<char>::eof() && std::isalpha(next)) {
+            throw_error("Strike must not be negative");
+        }
     }
-    const usr::P<Instrument> instrument = read_instrument(in);
+    const usr::P<Instrument> instrument = read_instrument(in, market_year());
     if (!instrument) throw_error("Expected instrument details");
     check_end(in);
     portfolio_.emplace_back(quantity, instrument);
