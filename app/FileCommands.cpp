@@ -9,6 +9,7 @@
 #include "terminal/Interrupt.h"
 #include "terminal/TextFile.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"
@@ -157,6 +158,9 @@ std::string QuorvaConsole::book_text() const {
              << "set time " << printed.substr(at + 2) << "\n";
     }
     text << "set trading " << boost::algorithm::to_lower_copy(market_.trading_schedule()->name()) << "\n";
+    if (const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule())) {
+        for (const SpecialDay& added : calendar->added_days()) text << "set holiday " << added << "\n";
+    }
     for (const Position& position : portfolio_) {
         const Instrument& instrument = *position.second;
         std::ostringstream printed;
