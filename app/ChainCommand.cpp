@@ -4,6 +4,7 @@
 
 #include "app/FixMarket.h"
 #include "terminal/Interrupt.h"
+#include "terminal/TextFile.h"
 
 #include "files/CsvReader.h"
 #include "foundation/QuorvaException.h"
@@ -38,7 +39,9 @@ Columns find_columns(const CsvReader& csv) {
     Columns c{csv.column("expiry"), csv.column("time"), csv.column("strike"), csv.column("type"),
               csv.column("price"),  csv.column("bid"),  csv.column("ask")};
     const auto require = [&](std::size_t column, const std::string& names) {
-        if (column == CsvReader::npos) QuorvaConsole::throw_error(csv.path() + ":1: Missing column " + names);
+        if (column == CsvReader::npos) {
+            QuorvaConsole::throw_error(echoed_path(csv.path()) + ":1: Missing column " + names);
+        }
     };
     require(c.expiry, "'expiry'");
     require(c.strike, "'strike'");
@@ -61,7 +64,7 @@ double number(const CsvReader& csv, const CsvReader::Row& row, std::size_t colum
     if (QuorvaConsole::peek_char(in) == 0) return std::numeric_limits<double>::max();
     const double x = QuorvaConsole::read_double(in);
     if (x == std::numeric_limits<double>::max() || !QuorvaConsole::read_string(in, "").empty() || !std::isfinite(x)) {
-        csv.fail(row, "Unreadable " + what + " '" + cell(row, column) + "'");
+        csv.fail(row, "Unreadable " + what + " '" + echoed(cell(row, column)) + "'");
     }
     return x;
 }
@@ -96,7 +99,7 @@ Time expiry(const CsvReader& csv, const CsvReader::Row& row, const Columns& c, i
         return Time(t.date(), static_cast<unsigned>(hour), static_cast<unsigned>(minute));
     } catch (const usr::Exception&) {
         const std::string time = c.time == CsvReader::npos ? "" : cell(row, c.time);
-        csv.fail(row, "Unreadable expiry '" + date + (time.empty() ? "" : " " + time) + "'");
+        csv.fail(row, "Unreadable expiry '" + echoed(date + (time.empty() ? "" : " " + time)) + "'");
     }
 }
 
@@ -145,10 +148,9 @@ double points(double x) { return std::round(x * 100) / 100; }
 }  // namespace
 
 void QuorvaConsole::do_calibrate_chain(std::istream& in) {
-    const std::string file = read_file_word(in);
-    if (file.empty()) throw_error("Expected file name");
-    check_end(in);
+    const std::string file = read_file_name(in);
     const CsvReader csv(file);
+    const std::string shown = echoed_path(file);
     const Columns columns = find_columns(csv);
     std::vector<ChainQuote> quotes;
     std::map<Time, unsigned> skipped_at;
@@ -160,7 +162,7 @@ void QuorvaConsole::do_calibrate_chain(std::istream& in) {
         if (!(strike > 0)) csv.fail(row, "Strike must be positive");
         const std::string type = boost::algorithm::to_lower_copy(cell(row, columns.type));
         if (type != "c" && type != "p" && type != "call" && type != "put") {
-            csv.fail(row, "Type must be C, P, call or put, not '" + cell(row, columns.type) + "'");
+            csv.fail(row, "Type must be C, P, call or put, not '" + echoed(cell(row, columns.type)) + "'");
         }
         double price = 0;
         if (!price_of(csv, row, columns, price)) {
@@ -175,11 +177,11 @@ void QuorvaConsole::do_calibrate_chain(std::istream& in) {
     for (const auto& expiry : skipped_at) {
         if (quoted.count(expiry.first) == 0) {
             std::ostringstream message;
-            message << file << ": No usable quote at " << expiry.first;
+            message << shown << ": No usable quote at " << expiry.first;
             throw_error(message.str());
         }
     }
-    if (quotes.empty()) throw_error(file + ": No quotes");
+    if (quotes.empty()) throw_error(shown + ": No quotes");
 
     usr::P<const VolSurface> surface;
     {
@@ -200,14 +202,14 @@ void QuorvaConsole::do_calibrate_chain(std::istream& in) {
             }
             for (const ChainCalibration::Expiry& row : fit.expiries()) {
                 for (const ChainCalibration::Miss& miss : row.misses) {
-                    out_ << file << ":" << miss.line << ": " << miss.strike << (miss.call ? 'C' : 'P') << " "
+                    out_ << shown << ":" << miss.line << ": " << miss.strike << (miss.call ? 'C' : 'P') << " "
                          << row.expiry << " implies " << miss.quoted * 100 << "%, the surface gives "
                          << miss.fitted * 100 << "%\n";
                 }
             }
         } catch (const ChainError& e) {
-            if (e.line() == 0) throw_error(file + ": " + e.message());
-            throw_error(file + ":" + std::to_string(e.line()) + ": " + e.message());
+            if (e.line() == 0) throw_error(shown + ": " + e.message());
+            throw_error(shown + ":" + std::to_string(e.line()) + ": " + e.message());
         }
     }
     market_.surface() = surface;
