@@ -4,6 +4,7 @@
 
 #include "app/QuorvaConsole.h"
 #include "book/Scenario.h"
+#include "files/Table.h"
 
 #include "charting/Coord.h"
 #include "charting/HeatMap.h"
@@ -78,9 +79,23 @@ bool is_window(const std::string& terminal) {
 
 using Scenario = QuorvaConsole::Scenario;
 
-/// One line per series, each named in a key when there are several.
+/// One line per series, each named in a key when there are several; for a
+/// grid, one line per value of its second parameter, each named in a key by
+/// that value ("days 10").
 gnuplot::LineChart line_chart(const Scenario& scenario) {
     gnuplot::LineChart chart;
+    if (scenario.axes.size() > 1) {
+        const Scenario::Axis& across = scenario.axes[1];
+        const std::size_t columns = across.values.size();
+        for (std::size_t column = 0; column < columns; ++column) {
+            chart.add_series(across.name + " " + number_cell(across.values[column], false) +
+                             (across.percentage ? "%" : ""));
+            for (std::size_t point = column; point < scenario.points(); point += columns) {
+                chart.add_point(scenario.value(0, point), scenario.results[point][0]);
+            }
+        }
+        return chart;
+    }
     for (std::size_t s = 0; s < scenario.series.size(); ++s) {
         if (scenario.series.size() > 1) chart.add_series(scenario.series[s].name());
         for (std::size_t point = 0; point < scenario.points(); ++point) {
@@ -130,8 +145,8 @@ std::string QuorvaConsole::read_chart_file(std::istream& in) {
     return file;
 }
 
-void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& file) {
-    const bool grid = scenario.axes.size() > 1;
+void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& file, bool lines) {
+    const bool grid = scenario.axes.size() > 1 && !lines;
     // A heat map drawn in characters says less than the table.
     if (grid && file.empty() && !has_display()) return print_scenario(scenario);
     const char* root = std::getenv("GNUPLOT_ROOT");

@@ -85,7 +85,10 @@ public:
     static int cast_to_int(double x);
     static chrono::Date::Month cast_to_month(std::string word);
     static chrono::Date read_date(std::istream& in);
-    static usr::P<Instrument> read_instrument(std::istream& in);
+    /// `rest` reads what follows the instrument's words (nothing but the end
+    /// of the line unless given), before the instrument is built.
+    static usr::P<Instrument> read_instrument(std::istream& in,
+                                              const std::function<void(std::istream&)>& rest = check_end);
     /// The optional "> FILE" clause: "" when none is typed; refuses a name that
     /// ends in none of `endings` (in any letter case).
     static std::string read_output_file(std::istream& in, const std::vector<std::string>& endings);
@@ -95,6 +98,8 @@ public:
     void do_add(std::istream& in);
     void do_del(std::istream& in);
     void do_list(std::istream& in);
+    /// One position in full: what the pricer assumed for it and its values.
+    void do_show(std::istream& in);
     void do_metric(const std::string& name, std::istream& in);
     /// The what-if table, or with `plot` the same scenario as a chart.
     void do_for(bool plot, std::istream& in);
@@ -130,6 +135,12 @@ public:
 
     const Market& market() const { return market_; }
     const Portfolio& portfolio() const { return portfolio_; }
+    /// Currency per index point per unit: what the money metrics count in.
+    double multiplier() const { return multiplier_; }
+    /// The position as listed and saved: the instrument, then " at PRICE" and
+    /// " as LABEL" when it has them; numbers as the console shows them, or
+    /// exactly for a file.
+    static std::string position_text(const Position& position, bool exactly);
 
 private:
     struct Command;
@@ -150,6 +161,10 @@ private:
     void set_time(double hour, std::istream& in);
     /// "set smile REF SKEW CONVEXITY", REF "-" for a smile that moves with the level.
     void set_smile(std::istream& in);
+    /// "set multiplier N": currency per index point per unit, positive.
+    void set_multiplier(std::istream& in);
+    /// Refuses a label that is not one word starting with a letter.
+    static void check_label(const std::string& label);
     /// The optional "[INDEX]" after metric words: the position it names, or
     /// null for the whole portfolio when none is typed.
     const Position* read_position(std::istream& in);
@@ -160,7 +175,14 @@ private:
     void read_series(std::istream& in, Scenario& scenario);
     /// The scenario as a table on the console.
     void print_scenario(const Scenario& scenario);
-    void plot_scenario(const Scenario& scenario, const std::string& file);
+    /// `lines`: a grid as one line per value of its second parameter.
+    void plot_scenario(const Scenario& scenario, const std::string& file, bool lines = false);
+    /// True for a name ending in ".csv" in any letter case.
+    static bool is_csv_file(const std::string& file);
+    /// Replaces the portfolio with a CSV file's positions, all or nothing:
+    /// "FILE:LINE: message" for the first bad row.
+    void load_csv(const std::string& file);
+    void save_csv(const std::string& file) const;
     /// The one word after `source`, `save` or `load`, ending the line.
     static std::string read_file_name(std::istream& in);
     /// Runs each line of the file that is not blank or a comment, in order,
@@ -180,6 +202,7 @@ private:
     BinomialTreePricer pricer_;
     Market market_;
     Portfolio portfolio_;
+    double multiplier_ = 1;
 };
 
 }  // namespace quorva

@@ -127,7 +127,7 @@ chrono::Date QuorvaConsole::read_date(std::istream& in) {
     }
 }
 
-usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
+usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in, const std::function<void(std::istream&)>& rest) {
     const double strike = read_double(in);
     if (strike == NO_DOUBLE) throw_error("Expected strike");
     const char code = read_char(in);
@@ -146,7 +146,7 @@ usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
     const std::istream::pos_type style = in.tellg();
     const bool american = boost::algorithm::iequals(read_string(in, ""), "american");
     if (!american) in.seekg(style);
-    check_end(in);
+    rest(in);
     const Time expiry(date, static_cast<unsigned>(hour), static_cast<unsigned>(minute));
     const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(code)));
     if (american && (kind == 'F' || kind == 'U' || kind == 'D')) throw_error("Only calls and puts can be American");
