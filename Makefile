@@ -28,10 +28,8 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j2
 
-# Charts need GNUPLOT_ROOT; unless it is set, take the gnuplot on the PATH.
 run: build
-	@root="$${GNUPLOT_ROOT:-$$(dirname "$$(dirname "$$(command -v gnuplot)")")}"; \
-	GNUPLOT_ROOT="$$root" $(BUILD)/quorva
+	$(BUILD)/quorva
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2

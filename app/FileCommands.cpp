@@ -46,7 +46,7 @@ private:
 }  // namespace
 
 std::string QuorvaConsole::read_file_name(std::istream& in) {
-    const std::string file = read_string(in, "");
+    const std::string file = read_file_word(in);
     if (file.empty()) throw_error("Expected file name");
     check_end(in);
     return file;
@@ -58,7 +58,7 @@ void QuorvaConsole::run_file(const std::string& file, const std::function<void(c
         throw_error("Cannot read file '" + file + "': " + std::strerror(error));
     }
     int number = 0;
-    for (std::string line; running_ && std::getline(in, line);) {
+    for (std::string line; running_ && !leaving_sources_ && std::getline(in, line);) {
         ++number;
         boost::algorithm::trim(line);
         if (line.empty() || line[0] == '#') continue;
@@ -77,6 +77,8 @@ void QuorvaConsole::do_source(std::istream& in) {
     const std::string file = read_file_name(in);
     const Nesting nesting(source_depth_);
     run_file(file, [this](const std::string& line) { dispatch(line); });
+    // `exit` ends every file up to the one typed at the prompt or in a script.
+    if (source_depth_ == 1) leaving_sources_ = false;
 }
 
 void QuorvaConsole::do_load(std::istream& in) {
@@ -101,14 +103,11 @@ void QuorvaConsole::do_load(std::istream& in) {
         multiplier_ = multiplier;
         throw;
     }
+    saved_book_ = book_text();
 }
 
-void QuorvaConsole::do_save(std::istream& in) {
-    const std::string file = read_file_name(in);
-    if (is_csv_file(file)) return save_csv(file);
+std::string QuorvaConsole::book_text() const {
     std::ostringstream text;
-    text << "# quorva market and portfolio, saved " << Time::now()
-         << "; load this file to get them back\n";
     const Smile& smile = market_.smile();
     text << "set level " << round_trip(market_.level()) << "\n"
          << "set vol " << round_trip_percent(market_.volatility()) << "\n"
@@ -132,7 +131,17 @@ void QuorvaConsole::do_save(std::istream& in) {
         text << "add " << (position.first >= 0 ? "+" : "") << round_trip(position.first) << " "
              << position_text(position, true) << "\n";
     }
-    write_atomically(file, text.str());
+    return text.str();
+}
+
+void QuorvaConsole::do_save(std::istream& in) {
+    const std::string file = read_file_name(in);
+    if (is_csv_file(file)) return save_csv(file);
+    std::ostringstream header;
+    header << "# quorva market and portfolio, saved " << Time::now() << "; load this file to get them back\n";
+    const std::string book = book_text();
+    write_atomically(file, header.str() + book);
+    saved_book_ = book;
 }
 
 }  // namespace quorva

@@ -6,6 +6,7 @@
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 
+#include <boost/algorithm/string/case_conv.hpp>
 
 #include <istream>
 #include <limits>
@@ -21,6 +22,10 @@ QuorvaConsole::FixMarket::FixMarket(Market& market) : market_(market), saved_(ma
 QuorvaConsole::FixMarket::~FixMarket() { market_ = saved_; }
 
 Time QuorvaConsole::FixMarket::time() const { return market_.time(); }
+
+int QuorvaConsole::market_year() const {
+    return (market_.time() == Time() ? Time::now() : market_.time()).date().year();
+}
 
 void QuorvaConsole::do_market(std::istream& in) {
     check_end(in);
@@ -66,7 +71,7 @@ void QuorvaConsole::do_set(std::istream& in) {
     }
     if (name == "trading") {
         if (peek_char(in) == '=') read_char(in);
-        const std::string schedule = read_string(in, "");
+        const std::string schedule = boost::algorithm::to_lower_copy(read_string(in, ""));
         if (schedule == "continuous") {
             market_.trading_schedule() = ContinuousTrading::instance();
         } else if (schedule == "lse") {
@@ -90,6 +95,8 @@ void QuorvaConsole::do_set(std::istream& in) {
     const bool percent = proxy.is_percentage();
     const double value = percent ? read_percent(in) : read_double(in);
     if (value == std::numeric_limits<double>::max()) throw_error("Expected value");
+    // "20%", as `market` shows a percentage.
+    if (percent && peek_char(in) == '%') read_char(in);
     if (name == "date") return set_date(value, in);
     if (name == "time") return set_time(value, in);
     check_end(in);
@@ -130,7 +137,7 @@ void QuorvaConsole::set_date(double day_value, std::istream& in) {
     const int day = cast_to_int(day_value);
     const chrono::Date::Month month = cast_to_month(read_string(in, "0123456789"));
     int year = read_int(in);
-    if (year == std::numeric_limits<int>::max()) year = Time::now().date().year();
+    if (year == std::numeric_limits<int>::max()) year = market_year();
     check_end(in);
     if (year <= 99) year += 2000;
     chrono::Date date;

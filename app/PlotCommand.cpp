@@ -26,6 +26,8 @@
 #include <istream>
 #include <iterator>
 #include <ostream>
+#include <sstream>
+#include <string>
 
 namespace quorva {
 
@@ -77,31 +79,65 @@ bool is_window(const std::string& terminal) {
     return std::find(std::begin(WINDOW_TERMINALS), std::end(WINDOW_TERMINALS), terminal) != std::end(WINDOW_TERMINALS);
 }
 
+/// The folder of the gnuplot to run: $GNUPLOT_ROOT/bin, or else the first
+/// folder on the PATH with an executable gnuplot; empty when there is none.
+fs::path gnuplot_folder() {
+    const char* root = std::getenv("GNUPLOT_ROOT");
+    if (root != nullptr && *root != '\0') return fs::path(root) / "bin";
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path == nullptr ? "" : path);
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const fs::path exe = fs::path(folder.empty() ? "." : folder) / "gnuplot";
+        boost::system::error_code ignored;
+        if (fs::is_regular_file(exe, ignored) && access(exe.c_str(), X_OK) == 0) return exe.parent_path();
+    }
+    return {};
+}
+
 using Scenario = QuorvaConsole::Scenario;
 
-/// One line per series, each named in a key when there are several; for a
-/// grid, one line per value of its second parameter, each named in a key by
-/// that value ("days 10").
-gnuplot::LineChart line_chart(const Scenario& scenario) {
+std::string label(const Scenario::Axis& axis) { return axis.name + (axis.percentage ? " (%)" : ""); }
+
+/// A grid as one line per value of its second parameter over the first, each
+/// named in a key by that value ("days 10"), all on one axis.
+gnuplot::LineChart strategy_chart(const Scenario& scenario) {
     gnuplot::LineChart chart;
-    if (scenario.axes.size() > 1) {
-        const Scenario::Axis& across = scenario.axes[1];
-        const std::size_t columns = across.values.size();
-        for (std::size_t column = 0; column < columns; ++column) {
-            chart.add_series(across.name + " " + number_cell(across.values[column], false) +
-                             (across.percentage ? "%" : ""));
-            for (std::size_t point = column; point < scenario.points(); point += columns) {
-                chart.add_point(scenario.value(0, point), scenario.results[point][0]);
-            }
+    chart.one_axis = true;
+    const Scenario::Axis& across = scenario.axes[1];
+    const std::size_t columns = across.values.size();
+    for (std::size_t column = 0; column < columns; ++column) {
+        chart.add_series(across.name + " " + number_cell(across.values[column], false) + (across.percentage ? "%" : ""));
+        for (std::size_t point = column; point < scenario.points(); point += columns) {
+            chart.add_point(scenario.value(0, point), scenario.results[point][0]);
         }
-        return chart;
     }
+    chart.x_axis.label = label(scenario.axes[0]);
+    chart.y_axis.label = scenario.series[0].name();
+    return chart;
+}
+
+/// One line per series. Several are named in a key, and the axes by the
+/// parameter and the series on each side; a grid is a strategy chart.
+gnuplot::LineChart line_chart(const Scenario& scenario) {
+    if (scenario.axes.size() > 1) return strategy_chart(scenario);
+    gnuplot::LineChart chart;
+    const bool several = scenario.series.size() > 1;
     for (std::size_t s = 0; s < scenario.series.size(); ++s) {
-        if (scenario.series.size() > 1) chart.add_series(scenario.series[s].name());
+        if (several) chart.add_series(scenario.series[s].name());
         for (std::size_t point = 0; point < scenario.points(); ++point) {
             chart.add_point(scenario.axes[0].values[point], scenario.results[point][s]);
         }
     }
+    if (!several) return chart;
+    chart.x_axis.label = label(scenario.axes[0]);
+    const std::vector<bool> right = chart.on_right_axis();
+    std::string names[2];
+    for (std::size_t s = 0; s < scenario.series.size(); ++s) {
+        std::string& side = names[right[s] ? 1 : 0];
+        side += (side.empty() ? "" : ", ") + scenario.series[s].name();
+    }
+    chart.y_axis.label = names[0];
+    chart.y2_label = names[1];
     return chart;
 }
 
@@ -112,8 +148,6 @@ std::vector<std::pair<double, std::size_t> > rising(const Scenario::Axis& axis) 
     std::sort(values.begin(), values.end());
     return values;
 }
-
-std::string label(const Scenario::Axis& axis) { return axis.name + (axis.percentage ? " (%)" : ""); }
 
 /// The grid's one series over the first parameter (x) and the second (y).
 gnuplot::HeatMap heat_map(const Scenario& scenario) {
@@ -149,9 +183,9 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
     const bool grid = scenario.axes.size() > 1 && !lines;
     // A heat map drawn in characters says less than the table.
     if (grid && file.empty() && !has_display()) return print_scenario(scenario);
-    const char* root = std::getenv("GNUPLOT_ROOT");
-    if (root == nullptr) throw_error("Please set environment variable GNUPLOT_ROOT to the gnuplot install directory");
-    gnuplot::Plotter::set_exe_dir(fs::path(root) / "bin");
+    const fs::path folder = gnuplot_folder();
+    if (folder.empty()) throw_error("Please set environment variable GNUPLOT_ROOT to the gnuplot install directory");
+    gnuplot::Plotter::set_exe_dir(folder);
 
     const bool to_text = file.empty() && !has_display();
     // At a keyboard a window stays open, and gnuplot with it, until Enter.

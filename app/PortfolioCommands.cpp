@@ -159,10 +159,16 @@ void QuorvaConsole::do_add(std::istream& in) {
         if (quantity == std::numeric_limits<double>::max() || quantity == 0) {
             throw_error("Invalid purchase size");
         }
+        // "-100P": the sign belongs to a strike, not to a quantity.
+        const int next = in.peek();
+        in.clear();
+        if (quantity < 0 && next != std::char_traits<char>::eof() && std::isalpha(next)) {
+            throw_error("Strike must not be negative");
+        }
     }
     Position position;
     position.first = quantity;
-    position.second = read_instrument(in, [&position](std::istream& rest) {
+    position.second = read_instrument(in, market_year(), [&position](std::istream& rest) {
         for (std::istream::pos_type at = rest.tellg();; at = rest.tellg()) {
             const std::string word = read_string(rest, "");
             if (word == "at" && !position.trade_price) {

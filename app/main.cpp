@@ -73,6 +73,7 @@ int run(const CommandLine& arguments, const Scripts& scripts) {
         if (terminal) {
             quorva::Interrupt::install();
             console.set_line_reader(std::make_unique<quorva::EditLineReader>(QuorvaConsole::completions));
+            console.set_confirm_leaving(true);
         } else {
             console.set_line_reader(std::make_unique<quorva::StreamLineReader>(std::cin, std::cout));
         }

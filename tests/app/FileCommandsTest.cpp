@@ -116,6 +116,70 @@ TEST_F(FileCommands, SourceRunsLinesUntilTheFirstFailure) {
     EXPECT_EQ("Error: Unexpected tokens found\n", session.run("source a b"));
 }
 
+TEST_F(FileCommands, ExitInASourcedFileEndsItAndTheFilesThatSourcedIt) {
+    write("inner.txt", "set vol 30\nexit\nset vol 40\n");
+    write("middle.txt", "source " + path("inner.txt") + "\nset rate 9\n");
+    EXPECT_EQ("", session.run("source " + path("middle.txt") + "\nset level 90"));
+    EXPECT_FALSE(session.console().stopped());
+    const std::string market = session.run("market");
+    EXPECT_EQ(0u, market.find("level  = 90\nvol    = 30%\nsmile  = (-, 0, 0)\nrate   = 5%\n")) << market;
+    // The next file runs whole; `exit` typed at the prompt still ends the run.
+    EXPECT_EQ("", session.run("source " + path("middle.txt")));
+    EXPECT_NE(std::string::npos, session.run("market").find("rate   = 5%\n"));
+    session.run("exit\nset level 50");
+    EXPECT_TRUE(session.console().stopped());
+}
+
+// Each case runs in a session of its own that asks, as at a terminal.
+TEST_F(FileCommands, LeavingAChangedBookAsksOnceEachTime) {
+    const std::string question = "The book has changed since it was saved. Leave anyway? [y/N] ";
+    const std::string save = "save " + path("book.txt") + "\n";
+    const struct {
+        std::string input;
+        int questions;
+        bool stopped;
+    } cases[] = {
+        {"add 100C 20mar10\nexit\nno\nexit\nY\nexit\n", 2, true},
+        {"add 100C 20mar10\nexit\n\nexit\n yes \n", 2, true},
+        {"add 100C 20mar10\n" + save + "exit\n", 0, true},
+        {"add 100C 20mar10\n" + save + "set vol 30\nexit\ny\n", 1, true},
+        {"add 100C 20mar10\n" + save + "del 1\nadd 100C 20mar10\nexit\n", 0, true},
+        {"load " + path("book.txt") + "\nexit\n", 0, true},
+        {"set vol 30\nexit\n", 0, true},
+        // The end of the input asks too; ended again, it leaves.
+        {"add 100C 20mar10\n", 1, false},
+        {"add 100C 20mar10\nexit\nn\n", 2, false},
+    };
+    for (const auto& c : cases) {
+        ConsoleSession asking;
+        asking.pin_clock();
+        asking.console().set_confirm_leaving(true);
+        const std::string out = asking.raw(c.input);
+        int asked = 0;
+        for (std::size_t at = out.find(question); at != std::string::npos; at = out.find(question, at + 1)) ++asked;
+        EXPECT_EQ(c.questions, asked) << c.input << out;
+        EXPECT_EQ(c.stopped, asking.console().stopped()) << c.input;
+    }
+    // Scripts and piped input are never asked.
+    EXPECT_EQ("> > ", session.raw("add 100C 20mar10\nexit"));
+    EXPECT_TRUE(session.console().stopped());
+}
+
+TEST_F(FileCommands, SavedTextHoldsStrikesAsTyped) {
+    session.pin_clock();
+    session.run("add 100C 20mar09\nadd -2 95.5P 20jun09 @16:30\nadd +0.25 1e3U 18dec09\nadd 1234567.125F 1jan10\n"
+                "add 0.1D 2feb10\nadd 1e-7C 3mar10");
+    session.run("save " + path("book.txt"));
+    const std::string saved = read_all(path("book.txt"));
+    EXPECT_EQ("add +1 100C 20mar09 @23:59\n"
+              "add -2 95.5P 20jun09 @16:30\n"
+              "add +0.25 1000U 18dec09 @23:59\n"
+              "add +1 1234567.125F 01jan10 @23:59\n"
+              "add +1 0.1D 02feb10 @23:59\n"
+              "add +1 1e-07C 03mar10 @23:59\n",
+              saved.substr(saved.find("add ")));
+}
+
 TEST_F(FileCommands, SmileAndEmptyPortfolioCommands) {
     session.run("add 100C 20mar09\nadd 100P 20mar09\nset smile 95.5 -0.001 2e-05");
     EXPECT_NE(std::string::npos, session.run("market").find("smile  = (95.5, -0.001, 2e-05)\n"));

@@ -91,7 +91,7 @@ TEST(SetCommand, Messages) {
             {"set stickystrike 1", "Unexpected tokens found"},
             {"set stickydelta x", "Unexpected tokens found"},
             {"set trading", "Expected trading schedule 'continuous' or 'lse'"},
-            {"set trading LSE", "Expected trading schedule 'continuous' or 'lse'"},
+            {"set trading lsx", "Expected trading schedule 'continuous' or 'lse'"},
             {"set date 20march09", "Unknown month"},
             {"set date 29feb09", "Invalid date"},
             {"set date 20mar09 x", "Unexpected tokens found"},
