@@ -8,6 +8,7 @@
 #include "terminal/Interrupt.h"
 #include "files/RoundTrip.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"
@@ -127,6 +128,9 @@ std::string QuorvaConsole::book_text() const {
     }
     text << "set trading " << boost::algorithm::to_lower_copy(market_.trading_schedule()->name()) << "\n";
     if (multiplier_ != 1) text << "set multiplier " << round_trip(multiplier_) << "\n";
+    if (const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule())) {
+        for (const SpecialDay& added : calendar->added_days()) text << "set holiday " << added << "\n";
+    }
     for (const Position& position : portfolio_) {
         text << "add " << (position.first >= 0 ? "+" : "") << round_trip(position.first) << " "
              << position_text(position, true) << "\n";

@@ -3,6 +3,7 @@
 #include "app/FixMarket.h"
 #include "book/MarketParamProxy.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 
@@ -48,6 +49,14 @@ void QuorvaConsole::do_market(std::istream& in) {
     }
     out_ << "trade  = " << market_.trading_schedule()->name() << "\n";
     if (multiplier_ != 1) out_ << "multiplier = " << multiplier_ << "\n";
+    if (const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule())) {
+        const char* separator = "added  = ";
+        for (const SpecialDay& added : calendar->added_days()) {
+            out_ << separator << added;
+            separator = ", ";
+        }
+        if (!calendar->added_days().empty()) out_ << "\n";
+    }
     out_ << "\n";
 }
 
@@ -69,18 +78,8 @@ void QuorvaConsole::do_set(std::istream& in) {
         market_.smile().set_sticky_strike(Smile::STICKY_DELTA);
         return;
     }
-    if (name == "trading") {
-        if (peek_char(in) == '=') read_char(in);
-        const std::string schedule = boost::algorithm::to_lower_copy(read_string(in, ""));
-        if (schedule == "continuous") {
-            market_.trading_schedule() = ContinuousTrading::instance();
-        } else if (schedule == "lse") {
-            market_.trading_schedule() = LSETrading::instance();
-        } else {
-            throw_error("Expected trading schedule 'continuous' or 'lse'");
-        }
-        return;
-    }
+    if (name == "trading") return set_trading(in);
+    if (name == "holiday") return set_holiday(in);
     // "set vol=25" and "set vol = 25" read like "set vol 25".
     if (peek_char(in) == '=') read_char(in);
     if (name == "smile") return set_smile(in);
@@ -113,6 +112,44 @@ void QuorvaConsole::set_multiplier(std::istream& in) {
     check_end(in);
     if (!(multiplier > 0)) throw_error("Multiplier must be positive");
     multiplier_ = multiplier;
+}
+
+void QuorvaConsole::set_trading(std::istream& in) {
+    if (peek_char(in) == '=') read_char(in);
+    const std::string word = boost::algorithm::to_lower_copy(read_string(in, ""));
+    usr::P<TradingSchedule> schedule;
+    if (word == "continuous") {
+        schedule = ContinuousTrading::instance();
+    } else if (word == "lse") {
+        schedule = ExchangeCalendar::lse();
+    } else if (word == "eurex") {
+        schedule = ExchangeCalendar::eurex();
+    } else if (word == "nyse") {
+        schedule = ExchangeCalendar::nyse();
+    } else {
+        throw_error("Expected trading schedule 'continuous', 'lse', 'eurex' or 'nyse'");
+    }
+    if (market_.trading_schedule()->name() != schedule->name()) market_.trading_schedule() = schedule;
+}
+
+void QuorvaConsole::set_holiday(std::istream& in) {
+    const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule());
+    if (!calendar) throw_error("Holidays need an exchange: set trading lse, eurex or nyse first");
+    const chrono::Date day = read_date(in, market_year());
+    int hour = 0;
+    int minute = 0;
+    const bool early = read_at_time(in, hour, minute);
+    check_end(in);
+    if (day < Time::JAN_1ST) throw_error("Date too early");
+    if (!day.is_week_day()) throw_error("Not a weekday");
+    SpecialDay added{day, std::nullopt};
+    if (early) {
+        added.early_close = Time::OfDay(static_cast<unsigned>(hour), static_cast<unsigned>(minute));
+        if (!(calendar->opening() < *added.early_close && *added.early_close < calendar->closing())) {
+            throw_error("Early close must fall within the trading day");
+        }
+    }
+    market_.trading_schedule() = calendar->with_day(added);
 }
 
 void QuorvaConsole::set_smile(std::istream& in) {

@@ -39,9 +39,9 @@ Words no_arguments(const Words&) { return {}; }
 Words set_arguments(const Words& typed) {
     if (typed.empty()) {
         return {"level", "vol", "rate", "divyld", "date", "time", "realtime", "stickystrike", "stickydelta",
-                "trading", "smile", "multiplier"};
+                "trading", "holiday", "smile", "multiplier"};
     }
-    if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse"};
+    if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse", "eurex", "nyse"};
     return {};
 }
 
@@ -181,7 +181,8 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
         {"set", "Set a market parameter", [](C& c, const std::string&, std::istream& in) { c.do_set(in); },
          "set level|vol|rate|divyld [=] VALUE     (vol, rate and divyld in percent)\n"
          "set date DAY MONTH [YEAR]    set time HOUR:MINUTE    set realtime\n"
-         "set stickystrike    set stickydelta    set trading continuous|lse\n"
+         "set stickystrike    set stickydelta    set trading continuous|lse|eurex|nyse\n"
+         "set holiday DAY MONTH [YEAR] [@HOUR:MINUTE]     (a closed day, or an early close)\n"
          "set smile REF|- SKEW CONVEXITY     (REF - for a smile that moves with the level)\n"
          "set multiplier N     (currency per index point per unit, for value, pnl, cashdelta, cashgamma)\n"
          "  Examples: set vol 25    set date 20mar09    set time 14:30    set trading lse\n",

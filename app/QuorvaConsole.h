@@ -99,6 +99,9 @@ public:
     /// A file name: one word, or any text in double or single quotes, blanks
     /// included; "" when none is typed.
     static std::string read_file_word(std::istream& in);
+    /// "@HOUR:MINUTE" when it comes next, into hour and minute unchecked;
+    /// false, reading nothing, otherwise.
+    static bool read_at_time(std::istream& in, int& hour, int& minute);
     /// The optional "> FILE" clause: "" when none is typed; refuses a name that
     /// ends in none of `endings` (in any letter case).
     static std::string read_output_file(std::istream& in, const std::vector<std::string>& endings);
@@ -183,6 +186,11 @@ private:
     void set_multiplier(std::istream& in);
     /// Refuses a label that is not one word starting with a letter.
     static void check_label(const std::string& label);
+    /// "set trading NAME": days added to an exchange stay while it does.
+    void set_trading(std::istream& in);
+    /// "set holiday DATE [@HOUR:MINUTE]": a day the current exchange's rules
+    /// do not know, closed or closing early.
+    void set_holiday(std::istream& in);
     /// The optional "[INDEX]" after metric words: the position it names, or
     /// null for the whole portfolio when none is typed.
     const Position* read_position(std::istream& in);

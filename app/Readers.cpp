@@ -127,6 +127,17 @@ chrono::Date QuorvaConsole::read_date(std::istream& in, int untyped_year) {
     }
 }
 
+bool QuorvaConsole::read_at_time(std::istream& in, int& hour, int& minute) {
+    if (peek_char(in) != '@') return false;
+    read_char(in);
+    hour = read_int(in);
+    if (hour == NO_INT) throw_error("Invalid hour");
+    if (read_char(in) != ':') throw_error("Expected ':'");
+    minute = read_int(in);
+    if (minute == NO_INT) throw_error("Invalid minute");
+    return true;
+}
+
 usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in, int untyped_year,
                                                   const std::function<void(std::istream&)>& rest) {
     const double strike = read_double(in);
@@ -137,14 +148,7 @@ usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in, int untyped_
     const chrono::Date date = read_date(in, untyped_year);
     int hour = 23;
     int minute = 59;
-    if (peek_char(in) == '@') {
-        read_char(in);
-        hour = read_int(in);
-        if (hour == NO_INT) throw_error("Invalid hour");
-        if (read_char(in) != ':') throw_error("Expected ':'");
-        minute = read_int(in);
-        if (minute == NO_INT) throw_error("Invalid minute");
-    }
+    read_at_time(in, hour, minute);
     const std::istream::pos_type style = in.tellg();
     const bool american = boost::algorithm::iequals(read_string(in, ""), "american");
     if (!american) in.seekg(style);

@@ -59,6 +59,31 @@ TEST_F(FileCommands, SaveThenLoadGivesTheSameMarketAndPortfolio) {
     EXPECT_NE(std::string::npos, fresh.run("market").find("[realtime]"));
 }
 
+// Days added to an exchange's calendar are listed, saved and loaded with it,
+// and dropped when another exchange is chosen.
+TEST_F(FileCommands, AddedExchangeDaysGoWhereTheirExchangeGoes) {
+    session.run("set date 6jan25\nset time 12:00\nadd 100C 10jan25 @16:00\nset trading nyse");
+    const std::string rules_only = session.run("price");
+    EXPECT_EQ("", session.run("set holiday 9jan25\nset holiday 8jan25 @13:00\nset holiday 8 jan 2025 @12:00\n"
+                              "set trading nyse"));
+    const std::string market = session.run("market");
+    EXPECT_NE(std::string::npos, market.find("trade  = NYSE\nadded  = 08jan25 @12:00, 09jan25\n\n")) << market;
+    // 6 January from noon, 7 January, 8 January to noon, 10 January.
+    const quorva::Market& m = session.console().market();
+    EXPECT_EQ(240 + 390 + 150 + 390, m.trading_schedule()->trading_minutes(m.time(), session.console().portfolio()[0].second->expiry()));
+    EXPECT_NE(rules_only, session.run("price"));
+
+    ASSERT_EQ("", session.run("save " + path("nyse.txt")));
+    EXPECT_NE(std::string::npos,
+              read_all(path("nyse.txt")).find("\nset trading nyse\nset holiday 08jan25 @12:00\nset holiday 09jan25\n"));
+    ConsoleSession fresh;
+    EXPECT_EQ("", fresh.run("load " + path("nyse.txt")));
+    EXPECT_EQ(state(session), state(fresh));
+    EXPECT_EQ("", fresh.run("set trading lse\nset trading nyse"));
+    EXPECT_NE(std::string::npos, fresh.run("market").find("trade  = NYSE\n\n"));
+    EXPECT_EQ(rules_only, fresh.run("price"));
+}
+
 TEST_F(FileCommands, PercentsReadBackToTheLastBit) {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> fraction(-1, 3);

@@ -31,7 +31,7 @@ TEST(Completion, CommandWordsAtTheStartOfALine) {
 TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
     EXPECT_EQ(Words({"trading"}), QuorvaConsole::completions("set ", "tr"));
     EXPECT_EQ(Words({"stickystrike", "stickydelta"}), QuorvaConsole::completions("set ", "st"));
-    EXPECT_EQ(Words({"continuous", "lse"}), QuorvaConsole::completions("set trading ", ""));
+    EXPECT_EQ(Words({"continuous", "lse", "eurex", "nyse"}), QuorvaConsole::completions("set trading ", ""));
     EXPECT_EQ(Words(), QuorvaConsole::completions("set vol ", ""));
     EXPECT_EQ(Words({"level", "vol", "rate", "divyld", "days"}), QuorvaConsole::completions("for ", ""));
     EXPECT_EQ(Words({"divyld", "days"}), QuorvaConsole::completions("for level 1 to 2 step 1, ", "d"));

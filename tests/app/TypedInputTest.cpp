@@ -62,7 +62,7 @@ TEST(TypedInput, PercentSignsCalendarNamesAndComments) {
         {"set vol 20%%", "Unexpected tokens found"},
         {"set vol %", "Expected value"},
         {"set level 90#x", "Unexpected tokens found"},
-        {"set trading lsx", "Expected trading schedule 'continuous' or 'lse'"},
+        {"set trading lsx", "Expected trading schedule 'continuous', 'lse', 'eurex' or 'nyse'"},
         {"market#", "Unknown command - 'market#'"},
     });
 }

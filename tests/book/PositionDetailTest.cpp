@@ -2,6 +2,7 @@
 // strike, the forward, and a trading year fraction on the exchange's calendar.
 
 #include "book/PositionDetail.h"
+#include "calendar/ExchangeCalendar.h"
 #include "tests/model/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,9 @@ using namespace quorva;
 
 TEST(PositionDetail, WorkedByHandOnTheExchangeCalendarWithASmile) {
     // Sticky strike at 100: at strike 90 the smile adds -0.001 * -10 + 0.0001 * 100 = 2%.
-    Market market(100, 0.2, 0.05, Smile(100, -0.001, 0.0001), 0.02, LSETrading::instance(), test::start());
-    // From Friday 20 March 2009 at the 16:30 close to Friday 27 March at 16:30:
+    Market market(100, 0.2, 0.05, Smile(100, -0.001, 0.0001), 0.02, ExchangeCalendar::lse(), test::start());
+    // From Friday 20 March 2009 at the 16:30 close to Friday 27 March at 16:30, a
+    // week without holidays:
     // five whole days of 510 minutes, in a year of 260 such days.
     const Time expiry = test::after(7 * test::DAY);
     const double tau = 5.0 * 510 / (260 * 510);
