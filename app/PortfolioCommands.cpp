@@ -201,6 +201,8 @@ void QuorvaConsole::check_label(const std::string& label) {
         !std::all_of(label.begin(), label.end(), is_word_character)) {
         throw_error("Invalid label '" + label + "': a letter, then letters, digits, '_', '-' or '.'");
     }
+    // `del all` removes every position.
+    if (label == "all") throw_error("Invalid label 'all': del all removes every position");
 }
 
 void QuorvaConsole::do_del(std::istream& in) {

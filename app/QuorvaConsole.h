@@ -137,8 +137,9 @@ public:
 
     /// True for the six metric words in any letter case.
     static bool is_metric_name(std::string word);
-    /// The metrics named by the words typed from here to the end of the line
-    /// or to one of `stops` (which also end a word). "all" in any letter case
+    /// The metrics named by the words typed from here to the end of the line,
+    /// to one of `stops` (which also end a word) or to the word "by", left
+    /// unread for the grouping of a listing. "all" in any letter case
     /// as the first word names those of LazyMetric::all() and ends the list. A
     /// first word that names none is refused with `refusal`, a later one with
     /// "Unexpected tokens found".

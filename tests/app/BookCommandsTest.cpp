@@ -106,6 +106,7 @@ TEST_F(Book, RefusalsChangeNothing) {
             {"add 100C 20mar09 at", "Expected trade price"},
             {"add 100C 20mar09 as 1x", "Invalid label '1x': a letter, then letters, digits, '_', '-' or '.'"},
             {"add 100C 20mar09 as", "Expected label"},
+            {"add 100C 20mar09 as all", "Invalid label 'all': del all removes every position"},
             {"add 100C 20mar09 at 1 at 2", "Unexpected tokens found"},
             {"set multiplier 0", "Multiplier must be positive"},
             {"set multiplier -5", "Multiplier must be positive"},
