@@ -36,8 +36,11 @@ public:
     /// PAYOFF is what the instrument pays at expiry with the index at the
     /// current level, not discounted.
     double calc_value(const Instrument& instrument) const;
-    /// Quantity times unit value, summed over the bound positions.
+    /// Quantity times unit value, summed over the bound positions; throws
+    /// "Price out of range" where that sum is not a finite double.
     double eval() const;
+    /// `value` itself when finite; throws "Price out of range" otherwise.
+    static double in_range(double value);
 
 private:
     BinomialTreePricer& pricer_;

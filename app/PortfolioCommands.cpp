@@ -12,6 +12,7 @@
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/numeric/conversion/cast.hpp>
 
+#include <cmath>
 #include <istream>
 #include <limits>
 #include <ostream>
@@ -50,6 +51,11 @@ Table list_table(const QuorvaConsole::Portfolio& portfolio, const Metrics& metri
 }
 
 }  // namespace
+
+double QuorvaConsole::LazyMetric::in_range(double value) {
+    if (!std::isfinite(value)) throw_error("Price out of range");
+    return value;
+}
 
 const std::vector<std::string>& QuorvaConsole::LazyMetric::names() {
     static const std::vector<std::string> words = {"price", "delta", "gamma", "theta", "vega", "rho", "payoff"};
@@ -100,7 +106,7 @@ double QuorvaConsole::LazyMetric::eval() const {
         Interrupt::check();
         sum = p->first * calc_value(*p->second) + sum;
     }
-    return sum;
+    return in_range(sum);
 }
 
 bool QuorvaConsole::is_metric_name(std::string word) {
@@ -195,7 +201,7 @@ void QuorvaConsole::do_list(std::istream& in) {
         values.emplace_back();
         for (std::size_t m = 0; m < metrics.size(); ++m) {
             values.back().push_back(LazyMetric(pricer_, market_, position, metrics[m]).eval());
-            totals[m] = values.back()[m] + totals[m];
+            totals[m] = LazyMetric::in_range(values.back()[m] + totals[m]);
         }
     }
     if (!file.empty()) {
