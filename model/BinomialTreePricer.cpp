@@ -2,7 +2,7 @@
 
 #include "foundation/QuorvaException.h"
 #include "model/Residues.h"
-#include "numeric/BisectionMethod.h"
+#include "numeric/RootScan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,10 +19,12 @@ const double VOLATILITY_SHIFT = 0.005;
 const int THETA_MINUTES = 1440;
 const double RATE_SHIFT = 0.005;
 
-const double IMPLVOL_LOW = 0.01;
-const double IMPLVOL_HIGH = 2.0;
-const unsigned IMPLVOL_ITERATIONS = 100;
-const double IMPLVOL_TOLERANCE = 0.0001;
+// Implied volatilities are searched from 0.01% to 1000%, sampled at 16
+// volatilities a decade, each found to a millionth of itself.
+const double IMPLVOL_LOW = 0.0001;
+const double IMPLVOL_HIGH = 10.0;
+const unsigned IMPLVOL_SAMPLES = 80;
+const double IMPLVOL_TOLERANCE = 1e-6;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
 
@@ -820,21 +822,19 @@ double BinomialTreePricer::rho(const Market& market, const Instrument& instrumen
 
 double BinomialTreePricer::implvol(const Market& market, const Instrument& instrument,
                                    double price) {
-    // Bisection cannot tell a NaN residue from a root below it.
     if (std::isnan(price)) return NOT_FOUND;
 
     Market flat(market);
     flat.smile() = Smile(Smile::STICKY_DELTA, 0, 0);
     const PriceResidue residue(*this, flat, instrument, price);
-    const math::solve::BisectionMethod bisection(IMPLVOL_ITERATIONS);
-    try {
-        const math::solve::Interval root =
-            bisection.solve(residue, math::solve::Interval(IMPLVOL_LOW, IMPLVOL_HIGH),
-                            IMPLVOL_TOLERANCE);
-        if (math::solve::Solver::tolerates(root, IMPLVOL_TOLERANCE)) return median(root);
-    } catch (const math::MathException&) {
+    const std::vector<double> roots =
+        math::solve::RootScan(IMPLVOL_SAMPLES, IMPLVOL_TOLERANCE).roots(residue, IMPLVOL_LOW, IMPLVOL_HIGH);
+    const double preferred = market.volatility() + market.smile().eval(instrument.strike(), market.level());
+    double nearest = NOT_FOUND;
+    for (const double root : roots) {
+        if (std::fabs(root - preferred) < std::fabs(nearest - preferred)) nearest = root;
     }
-    return NOT_FOUND;
+    return nearest;
 }
 
 }  // namespace quorva

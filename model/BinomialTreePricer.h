@@ -104,10 +104,12 @@ public:
     /// Central, rate +-0.005: change for one rate point.
     double rho(const Market& market, const Instrument& instrument);
 
-    /// The flat volatility (annual fraction, between 0.01 and 2, any smile
-    /// ignored) at which the instrument prices at price; the largest finite
-    /// double when no such volatility is found. Only failures of the
-    /// schedule or the instrument throw.
+    /// The flat volatility (annual fraction, between 0.0001 and 10, any smile
+    /// ignored) at which the instrument prices at price; where several do, as
+    /// for a digital, whose price rises and then falls with the volatility,
+    /// the one nearest the market's volatility at the instrument's strike.
+    /// The largest finite double when no such volatility is found. Only
+    /// failures of the schedule or the instrument throw.
     double implvol(const Market& market, const Instrument& instrument, double price);
 
 private:

@@ -60,9 +60,9 @@ TEST_F(ImpliedVolatilityTest, PricesOutOfReachGiveTheMarker) {
     for (Kind kind : {CALL, PUT}) {
         const usr::P<Instrument> instrument = make(kind, 90, after(YEAR));
         Market extreme(m);
-        extreme.volatility() = 2.0;
+        extreme.volatility() = 10.0;
         const double highest = pricer.price(extreme, *instrument);
-        extreme.volatility() = 0.01;
+        extreme.volatility() = 0.0001;
         const double lowest = pricer.price(extreme, *instrument);
         EXPECT_EQ(NOT_FOUND, pricer.implvol(m, *instrument, highest + 0.01))
             << describe(*instrument) << " above " << highest;
