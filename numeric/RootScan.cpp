@@ -2,6 +2,7 @@
 
 #include "numeric/BisectionMethod.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace math {
@@ -76,6 +77,8 @@ std::vector<double> RootScan::roots(const function::Function<double, double>& f,
         }
     }
     points.push_back(sampled.back());
+    // Turning points of neighbouring samples may land in either order.
+    std::sort(points.begin(), points.end(), [](const Point& a, const Point& b) { return a.x < b.x; });
 
     const BisectionMethod bisection(BISECTION_ITERATIONS);
     std::vector<double> found;

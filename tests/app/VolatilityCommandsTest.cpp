@@ -113,6 +113,30 @@ TEST_F(Volatility, CalibrationReportsAndInstallsTheSmile) {
     EXPECT_NE(std::string::npos, session.run("market").find("smile  = (100, "));
 }
 
+// Prices the program gives return their volatility: above 200%, and for a
+// digital whose price rises and then falls with the volatility, the root
+// nearer the market's; a digital no longer stops calibration.
+TEST(Calibration, VastVolatilitiesAndDigitalsInvert) {
+    ConsoleSession session;
+    session.pin_clock();
+    session.run("add 110C 9dec10\nadd 110U 9dec10\nadd 100C 9dec10");
+    const std::string call_at_250 = without_newline(session.run("set vol 250\nprice[1]").substr(1));
+    EXPECT_NEAR(250, number(session.run("implvol [1] " + call_at_250)), 0.01);
+    session.run("set vol 20");
+    const std::string digital = without_newline(session.run("price[2]").substr(1));
+    const std::string call = without_newline(session.run("price[3]").substr(1));
+    EXPECT_NEAR(20, number(session.run("implvol [2] " + digital)), 0.01);
+    std::istringstream report(session.run("calibrate " + call_at_250 + " " + digital + " " + call));
+    const double expected[] = {230, 0, 0};
+    std::string line;
+    std::getline(report, line);
+    std::getline(report, line);
+    for (double distance_from_market : expected) {
+        ASSERT_TRUE(std::getline(report, line));
+        EXPECT_NEAR(distance_from_market, distance(line + "\n"), 0.01) << line;
+    }
+}
+
 TEST(Calibration, EmptyPortfolioGivesAFlatStickyStrikeSmile) {
     ConsoleSession session;
     session.run("set level 95");
