@@ -19,12 +19,12 @@ const double VOLATILITY_SHIFT = 0.005;
 const int THETA_MINUTES = 1440;
 const double RATE_SHIFT = 0.005;
 
-// Implied volatilities are searched from 0.01% to 1000%, sampled at 16
-// volatilities a decade, each found to a millionth of itself.
+// Implied volatilities are searched from 0.01% to 1000%, sampled at 8
+// volatilities a decade, each found to a billionth of itself.
 const double IMPLVOL_LOW = 0.0001;
 const double IMPLVOL_HIGH = 10.0;
-const unsigned IMPLVOL_SAMPLES = 80;
-const double IMPLVOL_TOLERANCE = 1e-6;
+const unsigned IMPLVOL_SAMPLES = 40;
+const double IMPLVOL_TOLERANCE = 1e-9;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
 

@@ -67,7 +67,11 @@ std::vector<double> RootScan::roots(const function::Function<double, double>& f,
         const Point& after = sampled[k + 1];
         const bool peak = here.y > before.y && here.y > after.y;
         const bool trough = here.y < before.y && here.y < after.y;
-        if (peak || trough) {
+        // A smooth extreme passes its highest sample by at most a quarter of
+        // the larger step to it: only a turn that may cross 0 unseen is refined.
+        const bool hidden = (peak && here.y < 0) || (trough && here.y > 0);
+        const double reach = std::max(std::fabs(here.y - before.y), std::fabs(here.y - after.y));
+        if (hidden && std::fabs(here.y) <= reach) {
             const Point turn = golden_section(f, before.x, after.x, peak, relative_tolerance_);
             if (turn.x < here.x) points.push_back(turn);
             points.push_back(here);

@@ -17,8 +17,9 @@ public:
     RootScan(unsigned samples, double relative_tolerance);
 
     /// The roots in increasing order, low > 0. The function is sampled; each
-    /// turning point of the samples is located by golden-section search, so
-    /// that the pieces between turning points are monotone, and each piece
+    /// turning point of the samples that may cross 0 between them is located
+    /// by golden-section search, so that the pieces between turning points
+    /// are monotone where it matters, and each piece
     /// whose ends differ in sign (or that starts at a zero) gives one root by
     /// bisection. Two roots within one step of the samples with no sampled
     /// turning point between them are missed. Never throws for lack of
