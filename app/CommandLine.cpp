@@ -56,7 +56,7 @@ std::string CommandLine::help() {
             "Otherwise runs the commands of each -c, then those of each FILE in turn, and\n"
             "exits; the FILE - is standard input. They share one market and one portfolio,\n"
             "show no prompts, only what their commands print, and `exit` in any of them ends\n"
-            "the whole run. A line whose first non-blank character is # is a comment.\n"
+            "the whole run. A # at the start of a line or after a blank starts a comment.\n"
             "Every FILE is opened before anything runs. --bail applies at the prompt only\n"
             "when standard input is not a terminal.\n"
             "\n"

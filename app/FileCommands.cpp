@@ -4,10 +4,11 @@
 
 #include "app/QuorvaConsole.h"
 
-#include "app/AtomicFile.h"
-#include "app/Interrupt.h"
-#include "app/RoundTrip.h"
+#include "files/AtomicFile.h"
+#include "terminal/Interrupt.h"
+#include "files/RoundTrip.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"
@@ -46,7 +47,7 @@ private:
 }  // namespace
 
 std::string QuorvaConsole::read_file_name(std::istream& in) {
-    const std::string file = read_string(in, "");
+    const std::string file = read_file_word(in);
     if (file.empty()) throw_error("Expected file name");
     check_end(in);
     return file;
@@ -58,7 +59,7 @@ void QuorvaConsole::run_file(const std::string& file, const std::function<void(c
         throw_error("Cannot read file '" + file + "': " + std::strerror(error));
     }
     int number = 0;
-    for (std::string line; running_ && std::getline(in, line);) {
+    for (std::string line; running_ && !leaving_sources_ && std::getline(in, line);) {
         ++number;
         boost::algorithm::trim(line);
         if (line.empty() || line[0] == '#') continue;
@@ -77,6 +78,8 @@ void QuorvaConsole::do_source(std::istream& in) {
     const std::string file = read_file_name(in);
     const Nesting nesting(source_depth_);
     run_file(file, [this](const std::string& line) { dispatch(line); });
+    // `exit` ends every file up to the one typed at the prompt or in a script.
+    if (source_depth_ == 1) leaving_sources_ = false;
 }
 
 void QuorvaConsole::do_load(std::istream& in) {
@@ -97,13 +100,11 @@ void QuorvaConsole::do_load(std::istream& in) {
         portfolio_ = portfolio;
         throw;
     }
+    saved_book_ = book_text();
 }
 
-void QuorvaConsole::do_save(std::istream& in) {
-    const std::string file = read_file_name(in);
+std::string QuorvaConsole::book_text() const {
     std::ostringstream text;
-    text << "# quorva market and portfolio, saved " << Time::now()
-         << "; load this file to get them back\n";
     const Smile& smile = market_.smile();
     text << "set level " << round_trip(market_.level()) << "\n"
          << "set vol " << round_trip_percent(market_.volatility()) << "\n"
@@ -122,6 +123,9 @@ void QuorvaConsole::do_save(std::istream& in) {
              << "set time " << printed.substr(at + 2) << "\n";
     }
     text << "set trading " << boost::algorithm::to_lower_copy(market_.trading_schedule()->name()) << "\n";
+    if (const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule())) {
+        for (const SpecialDay& added : calendar->added_days()) text << "set holiday " << added << "\n";
+    }
     for (const Position& position : portfolio_) {
         const Instrument& instrument = *position.second;
         std::ostringstream printed;
@@ -130,7 +134,16 @@ void QuorvaConsole::do_save(std::istream& in) {
         text << "add " << (position.first >= 0 ? "+" : "") << round_trip(position.first) << " " << printed.str()
              << "\n";
     }
-    write_atomically(file, text.str());
+    return text.str();
+}
+
+void QuorvaConsole::do_save(std::istream& in) {
+    const std::string file = read_file_name(in);
+    std::ostringstream header;
+    header << "# quorva market and portfolio, saved " << Time::now() << "; load this file to get them back\n";
+    const std::string book = book_text();
+    write_atomically(file, header.str() + book);
+    saved_book_ = book;
 }
 
 }  // namespace quorva

@@ -2,7 +2,7 @@
 // position, `calibrate` for the whole portfolio and a fitted smile.
 
 #include "app/FixMarket.h"
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 
 #include <boost/numeric/conversion/cast.hpp>
 

@@ -2,10 +2,10 @@
 // there are none, the prompt on standard input, with line editing and Ctrl-C
 // when the input is a terminal.
 
-#include "app/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "app/CommandLine.h"
-#include "app/Interrupt.h"
-#include "app/LineReader.h"
+#include "terminal/Interrupt.h"
+#include "terminal/LineReader.h"
 #include "app/QuorvaConsole.h"
 #include "foundation/Exception.h"
 
@@ -73,6 +73,7 @@ int run(const CommandLine& arguments, const Scripts& scripts) {
         if (terminal) {
             quorva::Interrupt::install();
             console.set_line_reader(std::make_unique<quorva::EditLineReader>(QuorvaConsole::completions));
+            console.set_confirm_leaving(true);
         } else {
             console.set_line_reader(std::make_unique<quorva::StreamLineReader>(std::cin, std::cout));
         }

@@ -5,7 +5,7 @@
 // `source`, which keeps the lines before the failing one). Files are written
 // and read in a folder of the harness's own only, emptied for each input.
 
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 #include "app/QuorvaConsole.h"
 
 #include <boost/filesystem/operations.hpp>

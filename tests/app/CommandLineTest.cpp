@@ -31,10 +31,11 @@ protected:
         write("opens.q", "# opens a position\nadd 100C 20jun2099\n");
         write("lists.q", "  # lists the portfolio\nlist\n");
         write("fails.q", "oops\nprice\n");
+        write("exits.q", "add 100C 20jun2099\nexit\nadd 1C 1jan2099\n");
         ASSERT_EQ(0, mkdir("folder.q", 0700));
     }
     void TearDown() override {
-        for (const char* name : {"opens.q", "lists.q", "fails.q"}) std::remove(name);
+        for (const char* name : {"opens.q", "lists.q", "fails.q", "exits.q"}) std::remove(name);
         rmdir("folder.q");
         EXPECT_EQ(0, chdir("/"));
         rmdir(folder_);
@@ -85,6 +86,10 @@ TEST_F(CommandLine, ScriptsRunInOrderWithoutPromptsAndSetTheExitStatus) {
         // `exit` ends every script after it and the prompt too.
         {"-i -c 'exit; list' opens.q", "list\n", "", 0},
         {"opens.q -c 'oops; exit' lists.q", "", OOPS, 1},
+        {"exits.q lists.q", "", "", 0},
+        // In a sourced file it ends only the sourcing.
+        {"-c 'source exits.q; list'", "", LISTED_CALL, 0},
+        {"-i -c 'source exits.q'", "list\n", INSTRUCTIONS + "> " + LISTED_CALL + "> ", 0},
     };
     for (const auto& c : cases) {
         const Outcome run = run_binary(c.input, c.arguments);

@@ -1,6 +1,6 @@
 #include "ConsoleSession.h"
 
-#include "app/LazyMetric.h"
+#include "book/LazyMetric.h"
 #include "foundation/QuorvaException.h"
 
 #include <gtest/gtest.h>

@@ -177,6 +177,23 @@ TEST(Terminal, CtrlDEndsTheRun) {
     EXPECT_EQ(0, terminal.exit_code());
 }
 
+TEST(Terminal, LeavingAChangedBookAsksFirst) {
+    Terminal terminal;
+    const std::string question = "The book has changed since it was saved. Leave anyway? [y/N] ";
+    terminal.type("add 100C 20mar30\r");
+    terminal.wait_for("> ");
+    Terminal::pause();
+    terminal.type("\x04");
+    EXPECT_NE(std::string::npos, terminal.wait_for(question).find(question));
+    terminal.type("n\rlist\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("100C 20mar30").find("100C 20mar30"));
+    terminal.wait_for("> ");
+    terminal.type("exit\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for(question).find(question));
+    terminal.type("y\r");
+    EXPECT_EQ(0, terminal.exit_code());
+}
+
 /// A gnuplot with a window terminal, as far as the console can tell: it
 /// answers the terminal question with "x11", writes the markers of joins, and
 /// leaves a file "closed" in its folder when its input ends.

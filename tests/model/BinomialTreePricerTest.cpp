@@ -1,5 +1,6 @@
 #include "model/BinomialTreePricer.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "foundation/QuorvaException.h"
 #include "tests/model/TestSupport.h"
 
@@ -320,7 +321,7 @@ TEST_F(BinomialTreePricerTest, StickyDeltaMovesTheSmileWithTheLevelInDelta) {
 
 TEST_F(BinomialTreePricerTest, ThetaOverAWeekendDayIsZeroOnTheExchangeSchedule) {
     Market m = market(100, 0.2, 0.05, 0.025);
-    m.trading_schedule() = LSETrading::instance();
+    m.trading_schedule() = ExchangeCalendar::lse();
     m.time() = Time(chrono::Date(2009, chrono::Date::MAR, 21), 12, 0);
     EXPECT_EQ(0, pricer.theta(m, Call(100, after(YEAR))));
 }

@@ -1,6 +1,6 @@
-#include "app/HistoryFile.h"
+#include "terminal/HistoryFile.h"
 
-#include "app/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "foundation/Exception.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "app/LineReader.h"
+#include "terminal/LineReader.h"
 
-#include "app/HistoryFile.h"
-#include "app/Interrupt.h"
+#include "terminal/HistoryFile.h"
+#include "terminal/Interrupt.h"
 
 #include <editline/readline.h>
 #include <poll.h>
@@ -76,7 +76,7 @@ EditLineReader::EditLineReader(Completer complete_words) {
     stifle_history(static_cast<int>(HistoryFile::MAX_LINES));
     history = std::make_unique<HistoryFile>(HistoryFile::path_from_environment());
     for (const std::string& line : history->load()) add_history(line.c_str());
-    rl_basic_word_break_characters = " \t:,[";
+    rl_basic_word_break_characters = " \t:,[>";
     rl_attempted_completion_function = complete;
 }
 
