@@ -11,6 +11,8 @@ namespace solve {
 namespace {
 
 const unsigned BISECTION_ITERATIONS = 200;
+/// Enough to narrow any bracket of doubles to a few units of rounding.
+const unsigned GOLDEN_ITERATIONS = 200;
 /// 1 / golden ratio.
 const double GOLDEN = 0.618033988749894848204586834365638118;
 
@@ -28,7 +30,7 @@ Point golden_section(const function::Function<double, double>& f, double a, doub
     double d = a + GOLDEN * (b - a);
     double fc = sign * f(c);
     double fd = sign * f(d);
-    while (b - a > relative_tolerance * b) {
+    for (unsigned i = 0; i < GOLDEN_ITERATIONS && b - a > relative_tolerance * b; ++i) {
         if (fc >= fd) {
             b = d;
             d = c;
