@@ -450,7 +450,9 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
     const double dt = g.tau / g.steps;
     const double log_up = b * dt + std::log(share.p / risk.p);
     const double log_down = b * dt + std::log(share.q / risk.q);
-    const bool wide = d1 > WIDE_DEVIATIONS && d2 < -WIDE_DEVIATIONS &&
+    // An American option keeps its tree, whose early exercise at uncapped
+    // nodes is worth far more than what the capped leaves lose.
+    const bool wide = !instrument.american() && d1 > WIDE_DEVIATIONS && d2 < -WIDE_DEVIATIONS &&
                       caps_forward(g.steps, std::log(g.level), log_up, log_down, share);
     if (wide || !(std::min(std::min(share.p, share.q), std::min(risk.p, risk.q)) >= SMALLEST)) {
         const double forward = forward_limit();
