@@ -5,8 +5,9 @@
 #include "app/QuorvaConsole.h"
 
 #include "files/AtomicFile.h"
-#include "terminal/Interrupt.h"
 #include "files/RoundTrip.h"
+#include "terminal/Interrupt.h"
+#include "terminal/TextFile.h"
 
 #include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"
@@ -16,11 +17,9 @@
 #include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/trim.hpp>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <istream>
 #include <sstream>
+#include <vector>
 
 namespace quorva {
 
@@ -44,6 +43,38 @@ private:
     int& depth_;
 };
 
+/// A failure in a file run by `source` or `load`: the locations of the lines
+/// that led to it, outermost first, then the message. A long chain shows its
+/// first and last locations and how many lie between.
+class FileLineError : public QuorvaException {
+public:
+    FileLineError(const std::string& location, const std::string& message)
+        : FileLineError(std::vector<std::string>{location}, message) {}
+    FileLineError(const std::string& location, const FileLineError& inner)
+        : FileLineError(with_first(location, inner.locations_), inner.inner_) {}
+
+private:
+    FileLineError(std::vector<std::string> locations, std::string message)
+        : QuorvaException(shown(locations, message)), locations_(std::move(locations)), inner_(std::move(message)) {}
+
+    static std::vector<std::string> with_first(const std::string& location, std::vector<std::string> locations) {
+        locations.insert(locations.begin(), location);
+        return locations;
+    }
+    static std::string shown(const std::vector<std::string>& locations, const std::string& message) {
+        if (locations.size() > 3) {
+            return locations.front() + " ... " + std::to_string(locations.size() - 2) + " more ... " +
+                   locations.back() + " " + message;
+        }
+        std::string text;
+        for (const std::string& location : locations) text += location + " ";
+        return text + message;
+    }
+
+    std::vector<std::string> locations_;
+    std::string inner_;
+};
+
 }  // namespace
 
 std::string QuorvaConsole::read_file_name(std::istream& in) {
@@ -54,24 +85,26 @@ std::string QuorvaConsole::read_file_name(std::istream& in) {
 }
 
 void QuorvaConsole::run_file(const std::string& file, const std::function<void(const std::string&)>& run_line) {
-    std::ifstream in;
-    if (const int error = open_to_read(in, file)) {
-        throw_error("Cannot read file '" + file + "': " + std::strerror(error));
-    }
-    int number = 0;
-    for (std::string line; running_ && !leaving_sources_ && std::getline(in, line);) {
-        ++number;
+    TextFile in(file);
+    const auto location = [&] { return echoed_path(file) + ":" + std::to_string(in.line_number()) + ":"; };
+    for (std::string line; running_ && !leaving_sources_;) {
+        try {
+            if (!in.next(line)) break;
+        } catch (const LineTooLong& e) {
+            throw FileLineError(location(), e.message());
+        }
         boost::algorithm::trim(line);
         if (line.empty() || line[0] == '#') continue;
         try {
             Interrupt::check();
             run_line(line);
+        } catch (const FileLineError& e) {
+            throw FileLineError(location(), e);
         } catch (const std::exception& e) {
             const auto* own = dynamic_cast<const usr::Exception*>(&e);
-            throw_error(file + ":" + std::to_string(number) + ": " + (own ? own->message() : e.what()));
+            throw FileLineError(location(), own ? own->message() : e.what());
         }
     }
-    if (in.bad()) throw_error("Cannot read file '" + file + "': " + std::strerror(errno));
 }
 
 void QuorvaConsole::do_source(std::istream& in) {
@@ -92,7 +125,9 @@ void QuorvaConsole::do_load(std::istream& in) {
         run_file(file, [this](const std::string& line) {
             std::istringstream words(line);
             const std::string word = read_string(words, "");
-            if (word != "set" && word != "add") throw_error("Only set and add can be loaded - '" + word + "'");
+            if (word != "set" && word != "add") {
+                throw_error("Only set and add can be loaded - '" + echoed(word) + "'");
+            }
             dispatch(line);
         });
     } catch (...) {

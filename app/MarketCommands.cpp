@@ -2,6 +2,7 @@
 
 #include "app/FixMarket.h"
 #include "book/MarketParamProxy.h"
+#include "terminal/TextFile.h"
 
 #include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"
@@ -97,7 +98,7 @@ void QuorvaConsole::do_set(std::istream& in) {
     if (name == "date") return set_date(value, in);
     if (name == "time") return set_time(value, in);
     check_end(in);
-    if (param == MarketParamProxy::NONE) throw_error("Unknown market parameter '" + name + "'");
+    if (param == MarketParamProxy::NONE) throw_error("Unknown market parameter '" + echoed(name) + "'");
     if (!percent) return proxy.set_typed(value);
     // The fraction has the sign of the percent typed.
     proxy.check_typed(value);

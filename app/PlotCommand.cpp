@@ -4,6 +4,7 @@
 
 #include "app/QuorvaConsole.h"
 #include "book/Scenario.h"
+#include "terminal/TextFile.h"
 
 #include "charting/Coord.h"
 #include "charting/HeatMap.h"
@@ -170,7 +171,9 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
     const bool to_text = file.empty() && !has_display();
     // At a keyboard a window stays open, and gnuplot with it, until Enter.
     const bool may_wait = file.empty() && has_display() && &in_ == &std::cin && isatty(STDIN_FILENO);
-    if (!file.empty() && !std::ofstream(file, std::ios::app)) throw_error("Cannot write file '" + file + "'");
+    if (!file.empty() && !std::ofstream(file, std::ios::app)) {
+        throw_error("Cannot write file '" + echoed_path(file) + "'");
+    }
     const TemporaryFile text;
     const unsigned columns = terminal_columns(out_);
     const std::string text_terminal = "set terminal dumb size " + std::to_string(columns ? columns : 79) + ",24";

@@ -1,8 +1,9 @@
 #include "app/QuorvaConsole.h"
 
-#include "terminal/Interrupt.h"
 #include "book/LazyMetric.h"
+#include "terminal/Interrupt.h"
 #include "terminal/LineReader.h"
+#include "terminal/TextFile.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"
@@ -284,8 +285,19 @@ void QuorvaConsole::print_instructions() { out_ << INSTRUCTIONS; }
 void QuorvaConsole::set_line_reader(std::unique_ptr<LineReader> reader) { reader_ = std::move(reader); }
 
 void QuorvaConsole::go() {
-    while (running_) {
-        const std::string line = get_command_line();
+    // Output that cannot be written ends the run: nothing more would be seen.
+    while (running_ && out_) {
+        std::string line;
+        try {
+            line = get_command_line();
+        } catch (const LineTooLong& e) {
+            fail(reader_->location() + e.message());
+            break;
+        } catch (const usr::Exception& e) {
+            // The input cannot be read on from here.
+            fail(e.message());
+            break;
+        }
         if (line.empty()) {
             if (may_leave()) break;
             continue;
@@ -294,9 +306,9 @@ void QuorvaConsole::go() {
             Interrupt::clear();
             dispatch(line);
         } catch (const usr::Exception& e) {
-            fail(e.message());
+            fail(reader_->location() + e.message());
         } catch (const std::exception& e) {
-            fail(e.what());
+            fail(reader_->location() + e.what());
         }
     }
     out_.flush();
@@ -323,7 +335,7 @@ void QuorvaConsole::dispatch(const std::string& line) {
     std::istringstream stream(text);
     const std::string word = read_string(stream, "-+[");
     const Command* command = find_command(word);
-    if (command == nullptr) throw_error("Unknown command - '" + word + "'");
+    if (command == nullptr) throw_error("Unknown command - '" + echoed(word) + "'");
     command->run(*this, word, stream);
 }
 
@@ -351,7 +363,7 @@ void QuorvaConsole::do_help_command(std::istream& in) {
     const std::string word = read_string(in, "");
     if (word.empty()) return do_help();
     const Command* command = find_command(word);
-    if (command == nullptr) throw_error("Unknown command - '" + word + "'");
+    if (command == nullptr) throw_error("Unknown command - '" + echoed(word) + "'");
     out_ << command->usage << "\n";
 }
 

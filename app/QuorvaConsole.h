@@ -67,7 +67,8 @@ public:
 
     /// Runs the command loop until `exit` or the end of the input.
     void go();
-    /// The next non-empty trimmed line; "" once the input has ended.
+    /// The next non-empty trimmed line; "" once the input has ended. Throws
+    /// LineTooLong, or QuorvaException when the input cannot be read.
     std::string get_command_line();
     [[noreturn]] static void throw_error(const std::string& message);
     /// Writes "+" before a value of 0 or more, then the value.

@@ -1,21 +1,21 @@
 #pragma once
-// The one place where the program opens its files: scripts and books are
-// read with a reason for any failure, and saved books and tables are written
-// whole or not at all, so that a failure never leaves a file half written.
+// Saved books and tables are written whole or not at all: a failure, a
+// signal or a crash never leaves a file half written, nor a temporary file
+// beside it.
 
-#include <fstream>
 #include <string>
 
 namespace quorva {
 
-/// Writes `contents` to a temporary file in the folder of `path`, flushes it
-/// to disk and renames it over `path`. On any failure throws QuorvaException
-/// "Cannot write file 'PATH': reason" and leaves an existing file at `path`
-/// byte for byte as it was.
+/// Writes `contents` to a new unnamed file in the folder of `path` (a named
+/// hidden one where the system has no unnamed files), flushes it to disk and
+/// only then puts it in place of `path`, with the permissions and owner of
+/// the file it replaces. A symbolic link is written through to its target.
+/// SIGINT, SIGTERM and SIGHUP wait until the file is in place or removed;
+/// hidden files that runs killed in between left in the folder are removed.
+/// On any failure throws QuorvaException "Cannot write file 'PATH': reason"
+/// (reason "Not a regular file" for a device, FIFO or socket) and leaves an
+/// existing file at `path` byte for byte as it was.
 void write_atomically(const std::string& path, const std::string& contents);
-
-/// Opens `in` on `path` to read it: 0, or the error number of the failure
-/// (EISDIR for a folder, which opens but cannot be read).
-int open_to_read(std::ifstream& in, const std::string& path);
 
 }  // namespace quorva

@@ -135,9 +135,9 @@ TEST_F(FileCommands, SourceRunsLinesUntilTheFirstFailure) {
     EXPECT_NE(std::string::npos, market.find("rate   = 1%\n")) << market;
     EXPECT_EQ(1u, session.console().portfolio().size());
 
-    std::string nested = "Error: ";
-    for (int i = 0; i < 16; ++i) nested += path("inner.txt") + ":2: ";
-    EXPECT_EQ(nested + "Source files nested too deeply\n", session.run("source " + path("inner.txt")));
+    const std::string inner = path("inner.txt") + ":2: ";
+    EXPECT_EQ("Error: " + inner + "... 14 more ... " + inner + "Source files nested too deeply\n",
+              session.run("source " + path("inner.txt")));
     EXPECT_EQ("Error: Unexpected tokens found\n", session.run("source a b"));
 }
 
