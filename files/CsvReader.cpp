@@ -1,15 +1,12 @@
 #include "files/CsvReader.h"
 
 #include "foundation/QuorvaException.h"
+#include "terminal/TextFile.h"
 
 #include <boost/algorithm/string.hpp>
 #include <csv.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <sys/stat.h>
 
 namespace quorva {
 
@@ -61,36 +58,26 @@ private:
 }  // namespace
 
 CsvReader::CsvReader(const std::string& path) : path_(path) {
-    const auto cannot_read = [&](int error) {
-        refuse("Cannot read file '" + path + "': " + std::strerror(error));
-    };
-    struct stat status {};
-    if (stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) cannot_read(EISDIR);
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) cannot_read(errno);
-
+    TextFile file(path);
     Parser parser;
     Collector collector;
-    const auto where = [&](unsigned line) { return path + ":" + std::to_string(line) + ": "; };
-    // Fed a line at a time (cut at the row limit), so that each row knows its line.
-    std::string chunk;
-    bool line_ended = true;
-    for (;;) {
-        chunk.clear();
-        int c = 0;
-        while (chunk.size() <= MAX_ROW_BYTES && (c = in.get()) != EOF) {
-            chunk.push_back(static_cast<char>(c));
-            if (c == '\n') break;
-        }
-        if (in.bad()) cannot_read(errno ? errno : EIO);
-        if (chunk.empty()) break;
-        if (line_ended) ++collector.line;
-        line_ended = chunk.back() == '\n';
-        if (collector.line == 1 && chunk.compare(0, 3, "\xEF\xBB\xBF") == 0) chunk.erase(0, 3);
-        collector.row_bytes += chunk.size();
+    const auto where = [&](std::size_t line) { return echoed_path(path) + ":" + std::to_string(line) + ": "; };
+    const auto parse = [&](const std::string& text) {
+        collector.row_bytes += text.size();
         if (collector.row_bytes > MAX_ROW_BYTES) refuse(where(collector.line) + "Line too long");
-        if (csv_parse(parser.get(), chunk.data(), chunk.size(), end_field, end_row, &collector) != chunk.size())
+        if (csv_parse(parser.get(), text.data(), text.size(), end_field, end_row, &collector) != text.size())
             refuse(where(collector.line) + "Unmatched double quote");
+    };
+    // Fed a line at a time, so that each row knows the line it starts on.
+    std::string line;
+    try {
+        while (file.next(line)) {
+            collector.line = static_cast<unsigned>(file.line_number());
+            parse(line);
+            if (!file.stream().eof()) parse("\n");
+        }
+    } catch (const LineTooLong&) {
+        refuse(where(file.line_number()) + "Line too long");
     }
     if (csv_fini(parser.get(), end_field, end_row, &collector) != 0)
         refuse(where(collector.line) + "Unmatched double quote");
@@ -109,7 +96,7 @@ std::size_t CsvReader::column(const std::string& name) const {
 }
 
 void CsvReader::fail(const Row& row, const std::string& message) const {
-    refuse(path_ + ":" + std::to_string(row.line) + ": " + message);
+    refuse(echoed_path(path_) + ":" + std::to_string(row.line) + ": " + message);
 }
 
 }  // namespace quorva
