@@ -36,7 +36,7 @@ struct Figure {
     std::size_t left_out = 0;
 
     void add(const Figure& other) {
-        value = other.value + value;
+        value = QuorvaConsole::LazyMetric::in_range(other.value + value);
         left_out += other.left_out;
     }
     /// A position's figure: "-" on the console, or empty in a file, for one

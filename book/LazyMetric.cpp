@@ -6,6 +6,7 @@
 #include <boost/algorithm/string/case_conv.hpp>
 
 #include <algorithm>
+#include <cmath>
 
 namespace quorva {
 
@@ -91,7 +92,12 @@ double LazyMetric::eval() const {
             sum = p->first * calc_value(*p->second) + sum;
         }
     }
-    return sum;
+    return in_range(sum);
+}
+
+double LazyMetric::in_range(double value) {
+    if (!std::isfinite(value)) throw QuorvaException("Price out of range");
+    return value;
 }
 
 std::size_t LazyMetric::left_out() const {

@@ -38,11 +38,14 @@ public:
     /// value here.
     double calc_value(const Instrument& instrument) const;
     /// Quantity times unit value, summed over the bound positions; PNL leaves
-    /// out those without a trade price.
+    /// out those without a trade price. Throws "Price out of range" where that
+    /// sum is not a finite double.
     double eval() const;
     /// How many bound positions eval() leaves out: for PNL those without a
     /// trade price, for the others none.
     std::size_t left_out() const;
+    /// `value` itself when finite; throws "Price out of range" otherwise.
+    static double in_range(double value);
 
 private:
     /// The value of one unit in currency with the level moved by `factor`.
