@@ -23,6 +23,13 @@ void register_pricer_benchmarks();
 /// "console/calibrate/positions:20": the whole calibrate command.
 void register_console_benchmarks();
 
+/// A what-if grid of 20 markets over a book of a hundred positions, of the
+/// price and of the pnl, named by book_grid_benchmark().
+void register_book_benchmarks();
+
+/// "book:100/grid:20/pnl" for metric "pnl".
+std::string book_grid_benchmark(const std::string& metric);
+
 /// "console/calibrate_chain/quotes:400": the whole command over 8 expiries of
 /// 25 strikes, calls and puts; "price/surface/on_expiry" and
 /// "price/surface/between_expiries": one at-the-money price on the fitted

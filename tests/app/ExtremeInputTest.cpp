@@ -91,10 +91,8 @@ TEST_P(ExtremeMarket, ImpliedVolatilityAndCalibrationGiveAResultOrAnError) {
         }
     }
     const std::string out = session.run("calibrate 100 -1 0 50 -100 1 0");
-    EXPECT_EQ(0u, out.find("\nCalibrating with:\n")) << GetParam() << "\n" << out;
-    const std::size_t error = out.find("Error: ");
-    EXPECT_TRUE(error == std::string::npos ? count_lines(out) == POSITIONS + 2
-                                           : ends_with(out, "Error: Failed to calculate implied volatility\n"))
+    EXPECT_TRUE(out == "Error: Failed to calculate implied volatility\n" ||
+                (out.find("\nCalibrating with:\n") == 0 && count_lines(out) == POSITIONS + 2))
         << GetParam() << "\n" << out;
 }
 
