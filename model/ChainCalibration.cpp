@@ -126,7 +126,7 @@ ChainCalibration::ChainCalibration(BinomialTreePricer& pricer, const Market& mar
                                     : pricer.implvol(flat, Put(k, expiry), price);
             if (vol == std::numeric_limits<double>::max()) {
                 std::ostringstream message;
-                message << "No volatility from 1% to 200% gives " << k << (call ? 'C' : 'P') << " " << name
+                message << "No volatility gives " << k << (call ? 'C' : 'P') << " " << name
                         << " the price " << price;
                 throw ChainError(side.line, message.str());
             }

@@ -78,8 +78,8 @@ public:
     /// The market gives the level, rate, time (a real instant), schedule and
     /// the yield of expiries without parity; its volatility and yield become
     /// the surface's base. Throws ChainError for an expiry that has passed, a
-    /// forward that parity cannot give, or a price that no volatility from 1%
-    /// to 200% reaches; QuorvaException for no quotes.
+    /// forward that parity cannot give, or a price that no volatility the
+    /// pricer's implvol searches reaches; QuorvaException for no quotes.
     ChainCalibration(BinomialTreePricer& pricer, const Market& market, const std::vector<ChainQuote>& quotes);
 
     const std::vector<Expiry>& expiries() const { return expiries_; }

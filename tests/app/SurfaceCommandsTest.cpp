@@ -116,8 +116,8 @@ TEST_F(SurfaceCommands, BadChainsFailWithTheLineAndInstallNothing) {
         {head + "12mar09,14:30,100,C,2,1.5\n", ":2: Crossed quote: bid 2 above ask 1.5"},
         {head + "01mar09,14:30,100,C,1,2\n", ":2: Expiry 01mar09 @14:30 has passed"},
         {head + good + "20mar09,14:30,100,C,0,2\n20mar09,14:30,90,P,,2\n", ": No usable quote at 20mar09 @14:30"},
-        {head + good + "12mar09,14:30,90,C,40,41\n", ":4: No volatility from 1% to 200% gives 90C 12mar09 @14:30 "
-                                                  "the price 40.5"},
+        {head + good + "12mar09,14:30,90,C,150,151\n", ":4: No volatility gives 90C 12mar09 @14:30 "
+                                                    "the price 150.5"},
         {head, ": No quotes"},
     };
     for (const auto& c : cases) {
