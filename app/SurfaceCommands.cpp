@@ -76,7 +76,8 @@ void QuorvaConsole::set_surface(std::istream& in) {
         if (volatility == NO_DOUBLE || yield == NO_DOUBLE) throw_error("Expected volatility and dividend yield");
         check_end(in);
         if (!market_.surface()) throw_error("No surface installed");
-        market_.surface() = usr::P<const VolSurface>(new VolSurface(volatility, yield, market_.surface()->slices()));
+        market_.surface() = usr::P<const VolSurface>(
+            new VolSurface(volatility, yield, market_.surface()->slices(), market_.trading_schedule()));
         return;
     }
     VolSurface::Slice slice{read_expiry(in, market_year()), NO_DOUBLE, NO_DOUBLE, SviSmile{0, 0, 0, 0, 0}, 0, 0, {}};
@@ -114,7 +115,7 @@ void QuorvaConsole::set_surface(std::istream& in) {
     slices.push_back(slice);
     market_.surface() = usr::P<const VolSurface>(
         new VolSurface(surface ? surface->base_volatility() : market_.volatility(),
-                       surface ? surface->base_yield() : market_.div_yield(), slices));
+                       surface ? surface->base_yield() : market_.div_yield(), slices, market_.trading_schedule()));
 }
 
 void QuorvaConsole::print_surface() {

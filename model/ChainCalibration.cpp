@@ -164,7 +164,8 @@ ChainCalibration::ChainCalibration(BinomialTreePricer& pricer, const Market& mar
         slices.push_back(slice);
         expiries_.push_back(row);
     }
-    surface_ = usr::P<const VolSurface>(new VolSurface(market.volatility(), market.div_yield(), slices));
+    surface_ = usr::P<const VolSurface>(
+        new VolSurface(market.volatility(), market.div_yield(), slices, market.trading_schedule()));
 }
 
 }  // namespace quorva

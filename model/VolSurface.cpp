@@ -15,8 +15,9 @@ double clamped(double k) { return std::max(-WING_END, std::min(k, WING_END)); }
 
 }  // namespace
 
-VolSurface::VolSurface(double base_volatility, double base_yield, std::vector<Slice> slices)
-    : base_volatility_(base_volatility), base_yield_(base_yield) {
+VolSurface::VolSurface(double base_volatility, double base_yield, std::vector<Slice> slices,
+                       usr::P<TradingSchedule> schedule)
+    : base_volatility_(base_volatility), base_yield_(base_yield), schedule_(std::move(schedule)) {
     if (slices.empty()) throw QuorvaException("A surface needs at least one expiry");
     std::stable_sort(slices.begin(), slices.end(),
                      [](const Slice& x, const Slice& y) { return x.expiry < y.expiry; });
@@ -28,6 +29,9 @@ VolSurface::VolSurface(double base_volatility, double base_yield, std::vector<Sl
             slices_.push_back(std::move(slice));
         }
     }
+    for (std::size_t i = 0; schedule_ && i + 1 < slices_.size(); ++i) {
+        spans_.push_back(schedule_->year_frac(slices_[i].expiry, slices_[i + 1].expiry));
+    }
 }
 
 VolSurface::Place VolSurface::place(const TradingSchedule& schedule, Time expiry) const {
@@ -38,7 +42,9 @@ VolSurface::Place VolSurface::place(const TradingSchedule& schedule, Time expiry
         return Place{&only, &only, 0, only.tau, only.yield};
     }
     const Slice& lower = *(upper - 1);
-    const double span = schedule.year_frac(lower.expiry, upper->expiry);
+    const double span = &schedule == schedule_.impl().get()
+                            ? spans_[static_cast<std::size_t>(upper - slices_.begin()) - 1]
+                            : schedule.year_frac(lower.expiry, upper->expiry);
     const double weight = span > 0 ? std::min(std::max(schedule.year_frac(lower.expiry, expiry) / span, 0.0), 1.0) : 0;
     const double tau = lower.tau + weight * (upper->tau - lower.tau);
     const double carry = lower.tau * lower.yield + weight * (upper->tau * upper->yield - lower.tau * lower.yield);

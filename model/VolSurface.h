@@ -7,6 +7,7 @@
 
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
+#include "foundation/P.h"
 #include "model/SviSmile.h"
 
 #include <utility>
@@ -46,8 +47,11 @@ public:
     /// The market's volatility and yield when fitted, against which later
     /// changes of them shift the whole surface. Slices are kept by expiry, a
     /// later one replacing an earlier one of the same expiry; each needs a
-    /// positive tau. Throws QuorvaException for none.
-    VolSurface(double base_volatility, double base_yield, std::vector<Slice> slices);
+    /// positive tau. Throws QuorvaException for none. The trading time
+    /// between the slices is kept for `schedule`, where one is given, as
+    /// place() would measure it.
+    VolSurface(double base_volatility, double base_yield, std::vector<Slice> slices,
+               usr::P<TradingSchedule> schedule = usr::P<TradingSchedule>());
 
     double base_volatility() const { return base_volatility_; }
     double base_yield() const { return base_yield_; }
@@ -65,6 +69,11 @@ private:
     double base_volatility_;
     double base_yield_;
     std::vector<Slice> slices_;
+    /// Schedules never change once built, so the spans kept for one hold
+    /// while it lives, which the handle ensures.
+    usr::P<TradingSchedule> schedule_;
+    /// Trading years from each slice to the next under schedule_.
+    std::vector<double> spans_;
 };
 
 }  // namespace quorva
