@@ -24,8 +24,11 @@ TEST(VolSurfaceTest, InterpolatesInTotalVarianceOverTradingTime) {
                              {{after(365 * DAY), year, 0.03, far, 0, 0, {}},
                               {after(30 * DAY), month, 0.01, near, 0, 0, {}}});
     const TradingSchedule& schedule = *ContinuousTrading::instance();
+    // The same surface keeping its spans for the schedule places alike.
+    const VolSurface kept(0.2, 0.025, surface.slices(), ContinuousTrading::instance());
     for (int days : {1, 30, 90, 200, 365, 500}) {
         const VolSurface::Place place = surface.place(schedule, after(days * DAY));
+        EXPECT_EQ(place.weight, kept.place(schedule, after(days * DAY)).weight) << days;
         const double tau = days / 365.0;
         const double theta = std::min(std::max((tau - month) / (year - month), 0.0), 1.0);
         const double fitted_tau = days < 30 ? month : days > 365 ? year : tau;
