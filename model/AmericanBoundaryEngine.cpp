@@ -1,0 +1,228 @@
+#include "model/AmericanBoundaryEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace quorva {
+
+namespace {
+
+const double PI = 3.141592653589793238462643383279502884;
+const double SQRT_HALF = 0.707106781186547524400844362104849039;
+
+const double INVERSE_SQRT_TWO_PI = 0.398942280401432677939946059934381868;
+double normal_cdf(double x) { return 0.5 * std::erfc(-x * SQRT_HALF); }
+
+double density(double x) { return INVERSE_SQRT_TWO_PI * std::exp(-x * x / 2); }
+
+/// The n-point Gauss-Legendre rule on [-1, 1], by Newton's method on the
+/// Legendre polynomial from the usual first guesses.
+void gauss_legendre(unsigned n, std::vector<double>& x, std::vector<double>& w) {
+    x.assign(n, 0.0);
+    w.assign(n, 0.0);
+    for (unsigned i = 0; i < n; ++i) {
+        double root = std::cos(PI * (i + 0.75) / (n + 0.5));
+        double derivative = 1;
+        for (int iteration = 0; iteration < 100; ++iteration) {
+            double p0 = 1;
+            double p1 = root;
+            for (unsigned k = 2; k <= n; ++k) {
+                const double p2 = ((2.0 * k - 1) * root * p1 - (k - 1.0) * p0) / k;
+                p0 = p1;
+                p1 = p2;
+            }
+            if (n == 1) p0 = 1;
+            derivative = n * (root * p1 - p0) / (root * root - 1);
+            const double change = p1 / derivative;
+            root -= change;
+            if (std::fabs(change) < 1e-16) break;
+        }
+        x[i] = root;
+        w[i] = 2 / ((1 - root * root) * derivative * derivative);
+    }
+}
+
+/// d+ (sign 1) and d- (sign -1) of the closed form over a span s, with the
+/// log of level over strike given and sqrt(s) times the volatility.
+struct Spread {
+    double drift;     ///< (rate - yield) s
+    double variance;  ///< volatility^2 s / 2
+    double deviation; ///< volatility sqrt(s)
+
+    double d(double log_moneyness, double sign) const {
+        return (log_moneyness + drift + sign * variance) / deviation;
+    }
+};
+
+}  // namespace
+
+const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::STANDARD{7, 7, 6, 16};
+const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::FINE{32, 24, 48, 128};
+
+AmericanBoundaryEngine::AmericanBoundaryEngine(const Accuracy& accuracy) : accuracy_(accuracy) {
+    gauss_legendre(accuracy.boundary_points, boundary_x_, boundary_w_);
+    gauss_legendre(accuracy.premium_points, premium_x_, premium_w_);
+    const unsigned n = accuracy.intervals;
+    cosines_.resize(static_cast<std::size_t>(n + 1) * (n + 1));
+    for (unsigned j = 0; j <= n; ++j) {
+        for (unsigned k = 0; k <= n; ++k) cosines_[j * (n + 1) + k] = std::cos(PI * j * k / n);
+    }
+    coefficients_.assign(n + 1, 0.0);
+}
+
+bool AmericanBoundaryEngine::has_one_boundary(bool call, double rate, double yield) {
+    const double put_rate = call ? yield : rate;
+    const double put_yield = call ? rate : yield;
+    return put_rate > 0 && put_yield >= 0;
+}
+
+std::optional<double> AmericanBoundaryEngine::premium(bool call, double level, double strike, double tau, double rate,
+                                       double yield, double volatility) {
+    // A call is the put with level and strike, and rate and yield, exchanged.
+    const double put_level = call ? strike : level;
+    const double put_strike = call ? level : strike;
+    const double put_rate = call ? yield : rate;
+    const double put_yield = call ? rate : yield;
+    if (tau != tau_ || put_rate != rate_ || put_yield != yield_ || volatility != volatility_) {
+        solve_boundary(tau, put_rate, put_yield, volatility);
+    }
+    const double moneyness = put_level / put_strike;
+    if (std::log(moneyness) <= log_boundary(tau)) return std::nullopt;
+    return put_strike * std::max(put_premium(moneyness), 0.0);
+}
+
+double AmericanBoundaryEngine::log_boundary(double u) const {
+    const unsigned n = accuracy_.intervals;
+    const double z = 2 * std::sqrt(std::max(u / tau_, 0.0)) - 1;
+    double later = 0;
+    double last = 0;
+    for (unsigned k = n; k >= 1; --k) {
+        const double current = coefficients_[k] + 2 * z * last - later;
+        later = last;
+        last = current;
+    }
+    const double squared = coefficients_[0] + z * last - later;
+    return log_start_ - std::sqrt(std::max(squared, 0.0));
+}
+
+// With B the boundary over the strike, rate r, yield q, the put is exercised
+// at and below B(u), u the time to expiry. Where it meets the boundary the
+// put's value has the slope -1 of the payoff; from the premium's integral,
+// with s = t - u and n(x) the normal density over the spread's deviation,
+//   B(t) = exp(-(r - q) t) N(t) / D(t),
+//   N(t) = n(d-(t, B(t))) + r int_0^t exp(r u) n(d-(s, B(t) / B(u))) du,
+//   D(t) = Phi(d+(t, B(t))) + n(d+(t, B(t)))
+//          + q int_0^t exp(q u) [Phi(d+(s, B(t) / B(u))) + n(d+(s, B(t) / B(u)))] du,
+// which its iterates approach from a closed-form guess. Just after expiry
+// B = min(1, r / q); the square of log(B / that start) grows like t log t,
+// smooth in sqrt(t), where it is collocated. The integrals are taken in an
+// angle a with s = t sin^2 a, u = t cos^2 a, smooth in both square roots.
+void AmericanBoundaryEngine::solve_boundary(double tau, double put_rate, double put_yield, double volatility) {
+    tau_ = tau;
+    rate_ = put_rate;
+    yield_ = put_yield;
+    volatility_ = volatility;
+    const double r = put_rate;
+    const double q = put_yield;
+    const double variance = volatility * volatility;
+    const double start = q > r ? r / q : 1.0;
+    log_start_ = std::log(start);
+
+    // The guess: from the start towards the perpetual boundary.
+    const double centred = (r - q) / variance - 0.5;
+    const double lambda = -centred - std::sqrt(centred * centred + 2 * r / variance);
+    const double perpetual = lambda / (lambda - 1);
+    const unsigned n = accuracy_.intervals;
+    std::vector<double> times(n + 1);
+    std::vector<double> logs(n + 1);
+    std::vector<double> squares(n + 1);
+    for (unsigned j = 0; j <= n; ++j) {
+        const double z = std::cos(PI * j / n);
+        times[j] = j == n ? 0.0 : tau * (1 + z) * (1 + z) / 4;
+        const double t = times[j];
+        const double reach = 1 / perpetual - 1 / start;
+        const double h = std::min(-((q - r) * t + 2 * volatility * std::sqrt(t)) / (start * reach), 0.0);
+        logs[j] = -std::log(1 / start - reach * std::expm1(h));
+    }
+
+    // Per node and quadrature point, everything but the boundary.
+    const unsigned l = accuracy_.boundary_points;
+    struct Point {
+        double u;
+        Spread spread;
+        double rate_weight;
+        double yield_weight;
+    };
+    std::vector<Point> points(static_cast<std::size_t>(n) * l);
+    for (unsigned j = 0; j < n; ++j) {
+        const double t = times[j];
+        for (unsigned k = 0; k < l; ++k) {
+            const double angle = PI / 4 * (1 + boundary_x_[k]);
+            const double sine = std::sin(angle);
+            const double s = t * sine * sine;
+            const double u = t - s;
+            const double jacobian = t * std::sin(2 * angle) * PI / 4 * boundary_w_[k];
+            points[j * l + k] = Point{u,
+                                      Spread{(r - q) * s, variance * s / 2, volatility * std::sqrt(s)},
+                                      r * std::exp(r * u) * jacobian, q * std::exp(q * u) * jacobian};
+        }
+    }
+
+    std::vector<double> inner(static_cast<std::size_t>(n) * l);
+    for (unsigned iteration = 0; iteration <= accuracy_.iterations; ++iteration) {
+        for (unsigned j = 0; j <= n; ++j) {
+            const double distance = std::max(log_start_ - std::min(logs[j], log_start_), 0.0);
+            squares[j] = distance * distance;
+        }
+        for (unsigned k = 0; k <= n; ++k) {
+            double sum = 0;
+            for (unsigned j = 0; j <= n; ++j) {
+                const double term = squares[j] * cosines_[j * (n + 1) + k];
+                sum += j == 0 || j == n ? term / 2 : term;
+            }
+            coefficients_[k] = sum * (k == 0 || k == n ? 1.0 : 2.0) / n;
+        }
+        if (iteration == accuracy_.iterations) break;
+        for (std::size_t i = 0; i < points.size(); ++i) inner[i] = log_boundary(points[i].u);
+        for (unsigned j = 0; j < n; ++j) {
+            const double t = times[j];
+            const Spread whole{(r - q) * t, variance * t / 2, volatility * std::sqrt(t)};
+            double numerator = density(whole.d(logs[j], -1)) / whole.deviation;
+            const double plus = whole.d(logs[j], 1);
+            double denominator = normal_cdf(plus) + density(plus) / whole.deviation;
+            for (unsigned k = 0; k < l; ++k) {
+                const Point& p = points[j * l + k];
+                const double log_ratio = logs[j] - inner[j * l + k];
+                const double d_minus = p.spread.d(log_ratio, -1);
+                const double d_plus = d_minus + p.spread.deviation;
+                numerator += p.rate_weight * density(d_minus) / p.spread.deviation;
+                denominator += p.yield_weight * (normal_cdf(d_plus) + density(d_plus) / p.spread.deviation);
+            }
+            logs[j] = -(r - q) * t + std::log(numerator / denominator);
+        }
+    }
+}
+
+// The put's premium over the strike at level x:
+//   int_0^tau [r exp(-r s) Phi(-d-(s, x / B(tau - s))) - q x exp(-q s) Phi(-d+(s, x / B(tau - s)))] ds,
+// taken in the same angle.
+double AmericanBoundaryEngine::put_premium(double level) const {
+    const double r = rate_;
+    const double q = yield_;
+    const double log_level = std::log(level);
+    double sum = 0;
+    for (std::size_t k = 0; k < premium_x_.size(); ++k) {
+        const double angle = PI / 4 * (1 + premium_x_[k]);
+        const double sine = std::sin(angle);
+        const double s = tau_ * sine * sine;
+        const double jacobian = tau_ * std::sin(2 * angle) * PI / 4 * premium_w_[k];
+        const Spread spread{(r - q) * s, volatility_ * volatility_ * s / 2, volatility_ * std::sqrt(s)};
+        const double log_moneyness = log_level - log_boundary(tau_ - s);
+        sum += jacobian * (r * std::exp(-r * s) * normal_cdf(-spread.d(log_moneyness, -1)) -
+                           q * level * std::exp(-q * s) * normal_cdf(-spread.d(log_moneyness, 1)));
+    }
+    return std::isfinite(sum) ? sum : std::numeric_limits<double>::quiet_NaN();
+}
+
+}  // namespace quorva
