@@ -11,10 +11,7 @@ namespace {
 const double PI = 3.141592653589793238462643383279502884;
 const double SQRT_HALF = 0.707106781186547524400844362104849039;
 
-const double INVERSE_SQRT_TWO_PI = 0.398942280401432677939946059934381868;
 double normal_cdf(double x) { return 0.5 * std::erfc(-x * SQRT_HALF); }
-
-double density(double x) { return INVERSE_SQRT_TWO_PI * std::exp(-x * x / 2); }
 
 /// The n-point Gauss-Legendre rule on [-1, 1], by Newton's method on the
 /// Legendre polynomial from the usual first guesses.
@@ -57,8 +54,8 @@ struct Spread {
 
 }  // namespace
 
-const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::STANDARD{7, 7, 6, 16};
-const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::FINE{32, 24, 48, 128};
+const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::STANDARD{7, 8, 6, 16};
+const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::FINE{32, 60, 48, 128};
 
 AmericanBoundaryEngine::AmericanBoundaryEngine(const Accuracy& accuracy) : accuracy_(accuracy) {
     gauss_legendre(accuracy.boundary_points, boundary_x_, boundary_w_);
@@ -108,16 +105,16 @@ double AmericanBoundaryEngine::log_boundary(double u) const {
 
 // With B the boundary over the strike, rate r, yield q, the put is exercised
 // at and below B(u), u the time to expiry. Where it meets the boundary the
-// put's value has the slope -1 of the payoff; from the premium's integral,
-// with s = t - u and n(x) the normal density over the spread's deviation,
+// put is worth its payoff, which by the premium's integral reads
 //   B(t) = exp(-(r - q) t) N(t) / D(t),
-//   N(t) = n(d-(t, B(t))) + r int_0^t exp(r u) n(d-(s, B(t) / B(u))) du,
-//   D(t) = Phi(d+(t, B(t))) + n(d+(t, B(t)))
-//          + q int_0^t exp(q u) [Phi(d+(s, B(t) / B(u))) + n(d+(s, B(t) / B(u)))] du,
-// which its iterates approach from a closed-form guess. Just after expiry
+//   N(t) = Phi(d-(t, B(t))) + r int_0^t exp(r u) Phi(d-(t - u, B(t) / B(u))) du,
+//   D(t) = Phi(d+(t, B(t))) + q int_0^t exp(q u) Phi(d+(t - u, B(t) / B(u))) du,
+// which its iterates approach from a closed-form guess. (The form from the
+// slope of the payoff converges faster where it converges, but oscillates
+// without end at low volatility against the rate.) Just after expiry
 // B = min(1, r / q); the square of log(B / that start) grows like t log t,
 // smooth in sqrt(t), where it is collocated. The integrals are taken in an
-// angle a with s = t sin^2 a, u = t cos^2 a, smooth in both square roots.
+// angle a with t - u = t sin^2 a, u = t cos^2 a, smooth in both square roots.
 void AmericanBoundaryEngine::solve_boundary(double tau, double put_rate, double put_yield, double volatility) {
     tau_ = tau;
     rate_ = put_rate;
@@ -188,16 +185,13 @@ void AmericanBoundaryEngine::solve_boundary(double tau, double put_rate, double 
         for (unsigned j = 0; j < n; ++j) {
             const double t = times[j];
             const Spread whole{(r - q) * t, variance * t / 2, volatility * std::sqrt(t)};
-            double numerator = density(whole.d(logs[j], -1)) / whole.deviation;
-            const double plus = whole.d(logs[j], 1);
-            double denominator = normal_cdf(plus) + density(plus) / whole.deviation;
+            double numerator = normal_cdf(whole.d(logs[j], -1));
+            double denominator = normal_cdf(whole.d(logs[j], 1));
             for (unsigned k = 0; k < l; ++k) {
                 const Point& p = points[j * l + k];
                 const double log_ratio = logs[j] - inner[j * l + k];
-                const double d_minus = p.spread.d(log_ratio, -1);
-                const double d_plus = d_minus + p.spread.deviation;
-                numerator += p.rate_weight * density(d_minus) / p.spread.deviation;
-                denominator += p.yield_weight * (normal_cdf(d_plus) + density(d_plus) / p.spread.deviation);
+                numerator += p.rate_weight * normal_cdf(p.spread.d(log_ratio, -1));
+                denominator += p.yield_weight * normal_cdf(p.spread.d(log_ratio, 1));
             }
             logs[j] = -(r - q) * t + std::log(numerator / denominator);
         }

@@ -26,10 +26,15 @@ const double IMPLVOL_TOLERANCE = 0.0001;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
 
-// The total volatilities (volatility times the square root of the years to
-// expiry) over which the exercise boundary's premium is taken; outside them
-// the tree's induction values an American option.
-const double BOUNDARY_SPREADS[2] = {1e-3, 3};
+// Where the exercise boundary's premium is taken: total volatility (volatility
+// times the square root of the years to expiry) at most BOUNDARY_SPREAD, rate
+// and yield times the years each at most BOUNDARY_GROWTH and over the variance
+// each at most BOUNDARY_DRIFT. Beyond, the boundary falls too steeply after
+// expiry for a few nodes to follow it, and the tree's induction values an
+// American option.
+const double BOUNDARY_SPREAD = 2;
+const double BOUNDARY_GROWTH = 0.5;
+const double BOUNDARY_DRIFT = 20;
 
 // The fast induction takes a node at its payoff where the paths through it
 // and the nodes beyond it carry at most this share of the strike plus the
@@ -471,12 +476,15 @@ double BinomialTreePricer::american_price(const Market& market, const Geometry& 
     // The put's rate and yield; a call's are the other way round.
     const double rate = call ? g.yield : g.rate;
     const double yield = call ? g.rate : g.yield;
-    const double spread = g.volatility * std::sqrt(g.tau);
+    const double largest = std::max(std::fabs(rate), std::fabs(yield));
+    const bool boundary_holds = AmericanBoundaryEngine::has_one_boundary(call, g.rate, g.yield) &&
+                                g.volatility * std::sqrt(g.tau) <= BOUNDARY_SPREAD &&
+                                largest * g.tau <= BOUNDARY_GROWTH &&
+                                largest <= BOUNDARY_DRIFT * g.volatility * g.volatility;
     double value = european_value;
     if (rate <= 0 && yield >= 0) {
         // The European value is never below the payoff: no early exercise.
-    } else if (AmericanBoundaryEngine::has_one_boundary(call, g.rate, g.yield) && spread >= BOUNDARY_SPREADS[0] &&
-               spread <= BOUNDARY_SPREADS[1]) {
+    } else if (boundary_holds) {
         const std::optional<double> premium =
             boundary_engine_.premium(call, g.level, instrument.strike(), g.tau, g.rate, g.yield, g.volatility);
         value = premium ? european_value + *premium : payoff;
