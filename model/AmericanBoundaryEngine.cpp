@@ -55,7 +55,7 @@ struct Spread {
 }  // namespace
 
 const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::STANDARD{7, 8, 6, 16};
-const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::FINE{32, 60, 48, 128};
+const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::FINE{16, 30, 24, 64};
 
 AmericanBoundaryEngine::AmericanBoundaryEngine(const Accuracy& accuracy) : accuracy_(accuracy) {
     gauss_legendre(accuracy.boundary_points, boundary_x_, boundary_w_);

@@ -28,7 +28,8 @@ public:
     /// The setting the pricer uses: within 1e-4 of the converged value over
     /// the usual range of markets.
     static const Accuracy STANDARD;
-    /// About 1e-8 over the same range, at many times the cost.
+    /// Within 1e-7 of the converged value over the same range, at eight
+    /// times the cost.
     static const Accuracy FINE;
 
     explicit AmericanBoundaryEngine(const Accuracy& accuracy = STANDARD);
