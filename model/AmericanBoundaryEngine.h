@@ -51,8 +51,13 @@ public:
 private:
     /// The put's boundary over strike 1 in a market; put_rate > 0.
     void solve_boundary(double tau, double put_rate, double put_yield, double volatility);
-    /// log(boundary / strike) at time to expiry u, 0 <= u <= tau_.
-    double log_boundary(double u) const;
+    /// 2 sqrt(u / tau_) - 1, in [-1, 1] for a time to expiry u in [0, tau_].
+    double chebyshev_variable(double u) const;
+    /// log(boundary / strike) at Chebyshev variable z.
+    double log_boundary(double z) const;
+    /// log(boundary / strike) from the interpolated square of its distance
+    /// from the start.
+    double log_from_square(double square) const;
     /// The put's premium over strike 1 at level (over the strike).
     double put_premium(double level) const;
 
