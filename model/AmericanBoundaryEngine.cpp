@@ -85,8 +85,9 @@ struct Spread {
     double variance;  ///< volatility^2 s / 2
     double inverse;   ///< 1 / (volatility sqrt(s))
 
-    Spread(double s, double growth, double volatility)
-        : drift(growth * s), variance(volatility * volatility * s / 2), inverse(1 / (volatility * std::sqrt(s))) {}
+    /// root: the square root of s.
+    Spread(double s, double root, double growth, double volatility)
+        : drift(growth * s), variance(volatility * volatility * s / 2), inverse(1 / (volatility * root)) {}
 
     double d(double log_moneyness, double sign) const {
         return (log_moneyness + drift + sign * variance) * inverse;
@@ -98,9 +99,20 @@ struct Spread {
 const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::STANDARD{7, 8, 6, 16};
 const AmericanBoundaryEngine::Accuracy AmericanBoundaryEngine::FINE{16, 30, 24, 64};
 
-AmericanBoundaryEngine::AmericanBoundaryEngine(const Accuracy& accuracy) : accuracy_(accuracy) {
-    gauss_legendre(accuracy.boundary_points, boundary_x_, boundary_w_);
-    gauss_legendre(accuracy.premium_points, premium_x_, premium_w_);
+AmericanBoundaryEngine::AngleRule::AngleRule(unsigned points) {
+    std::vector<double> x;
+    std::vector<double> w;
+    gauss_legendre(points, x, w);
+    for (unsigned k = 0; k < points; ++k) {
+        // a = pi (1 + x) / 4 over [0, pi / 2]; ds = t sin(2a) da.
+        const double angle = PI / 4 * (1 + x[k]);
+        sine.push_back(std::sin(angle));
+        weight.push_back(std::sin(2 * angle) * PI / 4 * w[k]);
+    }
+}
+
+AmericanBoundaryEngine::AmericanBoundaryEngine(const Accuracy& accuracy)
+    : accuracy_(accuracy), boundary_rule_(accuracy.boundary_points), premium_rule_(accuracy.premium_points) {
     const unsigned n = accuracy.intervals;
     cosines_.resize(static_cast<std::size_t>(n + 1) * (n + 1));
     for (unsigned j = 0; j <= n; ++j) {
@@ -203,15 +215,14 @@ void AmericanBoundaryEngine::solve_boundary(double tau, double put_rate, double 
     points.reserve(static_cast<std::size_t>(n) * l);
     for (unsigned j = 0; j < n; ++j) {
         const double t = times[j];
+        const double root = std::sqrt(t);
         for (unsigned k = 0; k < l; ++k) {
-            const double angle = PI / 4 * (1 + boundary_x_[k]);
-            const double sine = std::sin(angle);
+            const double sine = boundary_rule_.sine[k];
             const double s = t * sine * sine;
             const double u = t - s;
-            const double jacobian = t * std::sin(2 * angle) * PI / 4 * boundary_w_[k];
-            points.push_back(Point{chebyshev_variable(u),
-                                      Spread(s, r - q, volatility),
-                                      r * std::exp(r * u) * jacobian, q * std::exp(q * u) * jacobian});
+            const double jacobian = t * boundary_rule_.weight[k];
+            points.push_back(Point{chebyshev_variable(u), Spread(s, root * sine, r - q, volatility),
+                                   r * std::exp(r * u) * jacobian, q * std::exp(q * u) * jacobian});
         }
     }
 
@@ -246,7 +257,7 @@ void AmericanBoundaryEngine::solve_boundary(double tau, double put_rate, double 
         }
         for (unsigned j = 0; j < n; ++j) {
             const double t = times[j];
-            const Spread whole(t, r - q, volatility);
+            const Spread whole(t, std::sqrt(t), r - q, volatility);
             double numerator = normal_cdf(whole.d(logs[j], -1));
             double denominator = normal_cdf(whole.d(logs[j], 1));
             for (unsigned k = 0; k < l; ++k) {
@@ -268,12 +279,12 @@ double AmericanBoundaryEngine::put_premium(double level) const {
     const double q = yield_;
     const double log_level = std::log(level);
     double sum = 0;
-    for (std::size_t k = 0; k < premium_x_.size(); ++k) {
-        const double angle = PI / 4 * (1 + premium_x_[k]);
-        const double sine = std::sin(angle);
+    const double root = std::sqrt(tau_);
+    for (std::size_t k = 0; k < premium_rule_.sine.size(); ++k) {
+        const double sine = premium_rule_.sine[k];
         const double s = tau_ * sine * sine;
-        const double jacobian = tau_ * std::sin(2 * angle) * PI / 4 * premium_w_[k];
-        const Spread spread(s, r - q, volatility_);
+        const double jacobian = tau_ * premium_rule_.weight[k];
+        const Spread spread(s, root * sine, r - q, volatility_);
         const double log_moneyness = log_level - log_boundary(chebyshev_variable(tau_ - s));
         sum += jacobian * (r * std::exp(-r * s) * normal_cdf(-spread.d(log_moneyness, -1)) -
                            q * level * std::exp(-q * s) * normal_cdf(-spread.d(log_moneyness, 1)));

@@ -61,9 +61,18 @@ private:
     /// The put's premium over strike 1 at level (over the strike).
     double put_premium(double level) const;
 
+    /// A Gauss-Legendre rule for an integral over s in [0, t], taken in the
+    /// angle a with s = t sin^2 a: per point sin a, and its weight over t.
+    struct AngleRule {
+        std::vector<double> sine;
+        std::vector<double> weight;
+
+        explicit AngleRule(unsigned points);
+    };
+
     Accuracy accuracy_;
-    /// Abscissas and weights of the two Gauss-Legendre rules on [-1, 1].
-    std::vector<double> boundary_x_, boundary_w_, premium_x_, premium_w_;
+    AngleRule boundary_rule_;
+    AngleRule premium_rule_;
     /// cos(j k pi / intervals) at j * (intervals + 1) + k.
     std::vector<double> cosines_;
 
