@@ -3,12 +3,12 @@
 
 BUILD      := build
 SANITIZE   := build-sanitize
-PACKAGES   := cmake ninja-build g++ libboost-dev libboost-filesystem-dev libgtest-dev gnuplot-nox libedit-dev \
+PACKAGES   := cmake ninja-build g++ libboost-dev libboost-filesystem-dev libgtest-dev gnuplot-nox libedit-dev libcsv-dev \
               libboost-program-options-dev
 # A header, library or program that shows each package is there.
 PROBES     := /usr/bin/cmake /usr/bin/ninja /usr/bin/g++ /usr/include/boost/version.hpp \
               /usr/include/boost/filesystem.hpp /usr/include/gtest/gtest.h /usr/bin/gnuplot \
-              /usr/include/editline/readline.h /usr/lib/*/libboost_program_options.so
+              /usr/include/editline/readline.h /usr/lib/*/libboost_program_options.so /usr/include/csv.h
 
 .PHONY: all deps build run test test-sanitize clean
 
@@ -28,10 +28,8 @@ $(BUILD)/build.ninja: | deps
 build: deps $(BUILD)/build.ninja
 	cmake --build $(BUILD) -j2
 
-# Charts need GNUPLOT_ROOT; unless it is set, take the gnuplot on the PATH.
 run: build
-	@root="$${GNUPLOT_ROOT:-$$(dirname "$$(dirname "$$(command -v gnuplot)")")}"; \
-	GNUPLOT_ROOT="$$root" $(BUILD)/quorva
+	$(BUILD)/quorva
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j2

@@ -56,15 +56,16 @@ std::string CommandLine::help() {
             "Otherwise runs the commands of each -c, then those of each FILE in turn, and\n"
             "exits; the FILE - is standard input. They share one market and one portfolio,\n"
             "show no prompts, only what their commands print, and `exit` in any of them ends\n"
-            "the whole run. A line whose first non-blank character is # is a comment.\n"
-            "Every FILE is opened before anything runs. --bail applies at the prompt only\n"
-            "when standard input is not a terminal.\n"
+            "the whole run. A # at the start of a line or after a blank starts a comment.\n"
+            "Every FILE is opened before anything runs. An error from a FILE or a -c says\n"
+            "where: \"Error: FILE:LINE: ...\", \"Error: -c:N: ...\" for the Nth command of a\n"
+            "-c. --bail applies at the prompt only when standard input is not a terminal.\n"
             "\n"
          << visible_options()
          << "\n"
-            "Exit status: 0; 1 when a command from -c or a FILE failed, or --bail stopped the\n"
-            "run (errors typed at the prompt do not count otherwise); 2 for a wrong option\n"
-            "or an unreadable FILE.\n";
+            "Exit status: 0; 1 when a command from -c or a FILE failed, --bail stopped the\n"
+            "run or the output could not be written (errors typed at the prompt do not\n"
+            "count otherwise); 2 for a wrong option or an unreadable FILE.\n";
     return text.str();
 }
 

@@ -4,10 +4,12 @@
 
 #include "app/QuorvaConsole.h"
 
-#include "app/AtomicFile.h"
-#include "app/Interrupt.h"
-#include "app/RoundTrip.h"
+#include "files/AtomicFile.h"
+#include "files/RoundTrip.h"
+#include "terminal/Interrupt.h"
+#include "terminal/TextFile.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"
@@ -15,11 +17,9 @@
 #include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/trim.hpp>
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <istream>
 #include <sstream>
+#include <vector>
 
 namespace quorva {
 
@@ -43,40 +43,76 @@ private:
     int& depth_;
 };
 
+/// A failure in a file run by `source` or `load`: the locations of the lines
+/// that led to it, outermost first, then the message. A long chain shows its
+/// first and last locations and how many lie between.
+class FileLineError : public QuorvaException {
+public:
+    FileLineError(const std::string& location, const std::string& message)
+        : FileLineError(std::vector<std::string>{location}, message) {}
+    FileLineError(const std::string& location, const FileLineError& inner)
+        : FileLineError(with_first(location, inner.locations_), inner.inner_) {}
+
+private:
+    FileLineError(std::vector<std::string> locations, std::string message)
+        : QuorvaException(shown(locations, message)), locations_(std::move(locations)), inner_(std::move(message)) {}
+
+    static std::vector<std::string> with_first(const std::string& location, std::vector<std::string> locations) {
+        locations.insert(locations.begin(), location);
+        return locations;
+    }
+    static std::string shown(const std::vector<std::string>& locations, const std::string& message) {
+        if (locations.size() > 3) {
+            return locations.front() + " ... " + std::to_string(locations.size() - 2) + " more ... " +
+                   locations.back() + " " + message;
+        }
+        std::string text;
+        for (const std::string& location : locations) text += location + " ";
+        return text + message;
+    }
+
+    std::vector<std::string> locations_;
+    std::string inner_;
+};
+
 }  // namespace
 
 std::string QuorvaConsole::read_file_name(std::istream& in) {
-    const std::string file = read_string(in, "");
+    const std::string file = read_file_word(in);
     if (file.empty()) throw_error("Expected file name");
     check_end(in);
     return file;
 }
 
 void QuorvaConsole::run_file(const std::string& file, const std::function<void(const std::string&)>& run_line) {
-    std::ifstream in;
-    if (const int error = open_to_read(in, file)) {
-        throw_error("Cannot read file '" + file + "': " + std::strerror(error));
-    }
-    int number = 0;
-    for (std::string line; running_ && std::getline(in, line);) {
-        ++number;
+    TextFile in(file);
+    const auto location = [&] { return echoed_path(file) + ":" + std::to_string(in.line_number()) + ":"; };
+    for (std::string line; running_ && !leaving_sources_;) {
+        try {
+            if (!in.next(line)) break;
+        } catch (const LineTooLong& e) {
+            throw FileLineError(location(), e.message());
+        }
         boost::algorithm::trim(line);
         if (line.empty() || line[0] == '#') continue;
         try {
             Interrupt::check();
             run_line(line);
+        } catch (const FileLineError& e) {
+            throw FileLineError(location(), e);
         } catch (const std::exception& e) {
             const auto* own = dynamic_cast<const usr::Exception*>(&e);
-            throw_error(file + ":" + std::to_string(number) + ": " + (own ? own->message() : e.what()));
+            throw FileLineError(location(), own ? own->message() : e.what());
         }
     }
-    if (in.bad()) throw_error("Cannot read file '" + file + "': " + std::strerror(errno));
 }
 
 void QuorvaConsole::do_source(std::istream& in) {
     const std::string file = read_file_name(in);
     const Nesting nesting(source_depth_);
     run_file(file, [this](const std::string& line) { dispatch(line); });
+    // `exit` ends every file up to the one typed at the prompt or in a script.
+    if (source_depth_ == 1) leaving_sources_ = false;
 }
 
 void QuorvaConsole::do_load(std::istream& in) {
@@ -89,7 +125,9 @@ void QuorvaConsole::do_load(std::istream& in) {
         run_file(file, [this](const std::string& line) {
             std::istringstream words(line);
             const std::string word = read_string(words, "");
-            if (word != "set" && word != "add") throw_error("Only set and add can be loaded - '" + word + "'");
+            if (word != "set" && word != "add") {
+                throw_error("Only set and add can be loaded - '" + echoed(word) + "'");
+            }
             dispatch(line);
         });
     } catch (...) {
@@ -97,13 +135,11 @@ void QuorvaConsole::do_load(std::istream& in) {
         portfolio_ = portfolio;
         throw;
     }
+    saved_book_ = book_text();
 }
 
-void QuorvaConsole::do_save(std::istream& in) {
-    const std::string file = read_file_name(in);
+std::string QuorvaConsole::book_text() const {
     std::ostringstream text;
-    text << "# quorva market and portfolio, saved " << Time::now()
-         << "; load this file to get them back\n";
     const Smile& smile = market_.smile();
     text << "set level " << round_trip(market_.level()) << "\n"
          << "set vol " << round_trip_percent(market_.volatility()) << "\n"
@@ -122,6 +158,9 @@ void QuorvaConsole::do_save(std::istream& in) {
              << "set time " << printed.substr(at + 2) << "\n";
     }
     text << "set trading " << boost::algorithm::to_lower_copy(market_.trading_schedule()->name()) << "\n";
+    if (const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule())) {
+        for (const SpecialDay& added : calendar->added_days()) text << "set holiday " << added << "\n";
+    }
     for (const Position& position : portfolio_) {
         const Instrument& instrument = *position.second;
         std::ostringstream printed;
@@ -130,7 +169,16 @@ void QuorvaConsole::do_save(std::istream& in) {
         text << "add " << (position.first >= 0 ? "+" : "") << round_trip(position.first) << " " << printed.str()
              << "\n";
     }
-    write_atomically(file, text.str());
+    return text.str();
+}
+
+void QuorvaConsole::do_save(std::istream& in) {
+    const std::string file = read_file_name(in);
+    std::ostringstream header;
+    header << "# quorva market and portfolio, saved " << Time::now() << "; load this file to get them back\n";
+    const std::string book = book_text();
+    write_atomically(file, header.str() + book);
+    saved_book_ = book;
 }
 
 }  // namespace quorva

@@ -1,34 +1,21 @@
-// The market commands `market` and `set`, the market guard and the
-// parameter proxy.
+// The market commands `market` and `set`, and the market guard.
 
 #include "app/FixMarket.h"
-#include "app/MarketParamProxy.h"
+#include "book/MarketParamProxy.h"
+#include "terminal/TextFile.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
 
-#include <cmath>
 #include <istream>
 #include <limits>
 #include <ostream>
 #include <sstream>
 
 namespace quorva {
-
-namespace {
-
-const double MINUTES_PER_DAY = 1440;
-
-/// Minutes from 1 January 2000 to 31 December 2199 at 23:59, the last instant.
-double last_minute() {
-    static const double last =
-        static_cast<double>(chrono::Date(2199, chrono::Date::DEC, 31) - Time::JAN_1ST) * MINUTES_PER_DAY + 1439;
-    return last;
-}
-
-}  // namespace
 
 QuorvaConsole::FixMarket::FixMarket(Market& market) : market_(market), saved_(market) {
     if (market_.time() == Time()) market_.time() = Time::now();
@@ -38,55 +25,8 @@ QuorvaConsole::FixMarket::~FixMarket() { market_ = saved_; }
 
 Time QuorvaConsole::FixMarket::time() const { return market_.time(); }
 
-QuorvaConsole::MarketParamProxy::Param QuorvaConsole::MarketParamProxy::parse_param(std::string name) {
-    boost::algorithm::to_lower(name);
-    if (name == "level") return LEVEL;
-    if (name == "vol") return VOL;
-    if (name == "rate") return RATE;
-    if (name == "divyld") return DIVYLD;
-    if (name == "days") return DAYS;
-    return NONE;
-}
-
-QuorvaConsole::MarketParamProxy::MarketParamProxy(Market& market, Param param)
-    : market_(market), param_(param) {}
-
-bool QuorvaConsole::MarketParamProxy::is_percentage() const {
-    return param_ == VOL || param_ == RATE || param_ == DIVYLD;
-}
-
-void QuorvaConsole::MarketParamProxy::set(double value) {
-    if (param_ == DAYS) {
-        market_.time().add_minutes(static_cast<int>(std::lround(value * MINUTES_PER_DAY)));
-        return;
-    }
-    field() = value;
-}
-
-void QuorvaConsole::MarketParamProxy::check_typed(double typed) const {
-    if (param_ == LEVEL && !(typed > 0)) throw_error("Level must be positive");
-    if (param_ == VOL && !(typed >= 0)) throw_error("Volatility must not be negative");
-    if (param_ == DAYS) {
-        // Minutes since 1 January 2000 of the moved time, within the calendar.
-        const double moved = market_.time().minutes_from_midnight_1jan2000() + std::round(typed * MINUTES_PER_DAY);
-        if (moved < 0) throw_error("Date too early");
-        if (!(moved <= last_minute())) throw_error("Date too late");
-    }
-}
-
-void QuorvaConsole::MarketParamProxy::set_typed(double typed) {
-    check_typed(typed);
-    set(is_percentage() ? typed / 100 : typed);
-}
-
-double& QuorvaConsole::MarketParamProxy::field() const {
-    switch (param_) {
-    case LEVEL: return market_.level();
-    case VOL: return market_.volatility();
-    case RATE: return market_.rate();
-    case DIVYLD: return market_.div_yield();
-    default: throw_error("Unknown market param - internal error");
-    }
+int QuorvaConsole::market_year() const {
+    return (market_.time() == Time() ? Time::now() : market_.time()).date().year();
 }
 
 void QuorvaConsole::do_market(std::istream& in) {
@@ -109,6 +49,14 @@ void QuorvaConsole::do_market(std::istream& in) {
         out_ << "time   = " << market_.time() << "\n";
     }
     out_ << "trade  = " << market_.trading_schedule()->name() << "\n";
+    if (const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule())) {
+        const char* separator = "added  = ";
+        for (const SpecialDay& added : calendar->added_days()) {
+            out_ << separator << added;
+            separator = ", ";
+        }
+        if (!calendar->added_days().empty()) out_ << "\n";
+    }
     out_ << "\n";
 }
 
@@ -130,18 +78,8 @@ void QuorvaConsole::do_set(std::istream& in) {
         market_.smile().set_sticky_strike(Smile::STICKY_DELTA);
         return;
     }
-    if (name == "trading") {
-        if (peek_char(in) == '=') read_char(in);
-        const std::string schedule = read_string(in, "");
-        if (schedule == "continuous") {
-            market_.trading_schedule() = ContinuousTrading::instance();
-        } else if (schedule == "lse") {
-            market_.trading_schedule() = LSETrading::instance();
-        } else {
-            throw_error("Expected trading schedule 'continuous' or 'lse'");
-        }
-        return;
-    }
+    if (name == "trading") return set_trading(in);
+    if (name == "holiday") return set_holiday(in);
     // "set vol=25" and "set vol = 25" read like "set vol 25".
     if (peek_char(in) == '=') read_char(in);
     if (name == "smile") return set_smile(in);
@@ -155,14 +93,54 @@ void QuorvaConsole::do_set(std::istream& in) {
     const bool percent = proxy.is_percentage();
     const double value = percent ? read_percent(in) : read_double(in);
     if (value == std::numeric_limits<double>::max()) throw_error("Expected value");
+    // "20%", as `market` shows a percentage.
+    if (percent && peek_char(in) == '%') read_char(in);
     if (name == "date") return set_date(value, in);
     if (name == "time") return set_time(value, in);
     check_end(in);
-    if (param == MarketParamProxy::NONE) throw_error("Unknown market parameter '" + name + "'");
+    if (param == MarketParamProxy::NONE) throw_error("Unknown market parameter '" + echoed(name) + "'");
     if (!percent) return proxy.set_typed(value);
     // The fraction has the sign of the percent typed.
     proxy.check_typed(value);
     proxy.set(value);
+}
+
+void QuorvaConsole::set_trading(std::istream& in) {
+    if (peek_char(in) == '=') read_char(in);
+    const std::string word = boost::algorithm::to_lower_copy(read_string(in, ""));
+    usr::P<TradingSchedule> schedule;
+    if (word == "continuous") {
+        schedule = ContinuousTrading::instance();
+    } else if (word == "lse") {
+        schedule = ExchangeCalendar::lse();
+    } else if (word == "eurex") {
+        schedule = ExchangeCalendar::eurex();
+    } else if (word == "nyse") {
+        schedule = ExchangeCalendar::nyse();
+    } else {
+        throw_error("Expected trading schedule 'continuous', 'lse', 'eurex' or 'nyse'");
+    }
+    if (market_.trading_schedule()->name() != schedule->name()) market_.trading_schedule() = schedule;
+}
+
+void QuorvaConsole::set_holiday(std::istream& in) {
+    const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule());
+    if (!calendar) throw_error("Holidays need an exchange: set trading lse, eurex or nyse first");
+    const chrono::Date day = read_date(in, market_year());
+    int hour = 0;
+    int minute = 0;
+    const bool early = read_at_time(in, hour, minute);
+    check_end(in);
+    if (day < Time::JAN_1ST) throw_error("Date too early");
+    if (!day.is_week_day()) throw_error("Not a weekday");
+    SpecialDay added{day, std::nullopt};
+    if (early) {
+        added.early_close = Time::OfDay(static_cast<unsigned>(hour), static_cast<unsigned>(minute));
+        if (!(calendar->opening() < *added.early_close && *added.early_close < calendar->closing())) {
+            throw_error("Early close must fall within the trading day");
+        }
+    }
+    market_.trading_schedule() = calendar->with_day(added);
 }
 
 void QuorvaConsole::set_smile(std::istream& in) {
@@ -187,7 +165,7 @@ void QuorvaConsole::set_date(double day_value, std::istream& in) {
     const int day = cast_to_int(day_value);
     const chrono::Date::Month month = cast_to_month(read_string(in, "0123456789"));
     int year = read_int(in);
-    if (year == std::numeric_limits<int>::max()) year = Time::now().date().year();
+    if (year == std::numeric_limits<int>::max()) year = market_year();
     check_end(in);
     if (year <= 99) year += 2000;
     chrono::Date date;

@@ -3,7 +3,8 @@
 // console, or into a PNG or SVG file.
 
 #include "app/QuorvaConsole.h"
-#include "app/Scenario.h"
+#include "book/Scenario.h"
+#include "terminal/TextFile.h"
 
 #include "charting/Coord.h"
 #include "charting/HeatMap.h"
@@ -25,6 +26,8 @@
 #include <istream>
 #include <iterator>
 #include <ostream>
+#include <sstream>
+#include <string>
 
 namespace quorva {
 
@@ -76,17 +79,46 @@ bool is_window(const std::string& terminal) {
     return std::find(std::begin(WINDOW_TERMINALS), std::end(WINDOW_TERMINALS), terminal) != std::end(WINDOW_TERMINALS);
 }
 
+/// The folder of the gnuplot to run: $GNUPLOT_ROOT/bin, or else the first
+/// folder on the PATH with an executable gnuplot; empty when there is none.
+fs::path gnuplot_folder() {
+    const char* root = std::getenv("GNUPLOT_ROOT");
+    if (root != nullptr && *root != '\0') return fs::path(root) / "bin";
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path == nullptr ? "" : path);
+    for (std::string folder; std::getline(folders, folder, ':');) {
+        const fs::path exe = fs::path(folder.empty() ? "." : folder) / "gnuplot";
+        boost::system::error_code ignored;
+        if (fs::is_regular_file(exe, ignored) && access(exe.c_str(), X_OK) == 0) return exe.parent_path();
+    }
+    return {};
+}
+
 using Scenario = QuorvaConsole::Scenario;
 
-/// One line per series, each named in a key when there are several.
+std::string label(const Scenario::Axis& axis) { return axis.name + (axis.percentage ? " (%)" : ""); }
+
+/// One line per series. Several are named in a key, and the axes by the
+/// parameter and the series on each side.
 gnuplot::LineChart line_chart(const Scenario& scenario) {
     gnuplot::LineChart chart;
+    const bool several = scenario.series.size() > 1;
     for (std::size_t s = 0; s < scenario.series.size(); ++s) {
-        if (scenario.series.size() > 1) chart.add_series(scenario.series[s].name());
+        if (several) chart.add_series(scenario.series[s].name());
         for (std::size_t point = 0; point < scenario.points(); ++point) {
             chart.add_point(scenario.axes[0].values[point], scenario.results[point][s]);
         }
     }
+    if (!several) return chart;
+    chart.x_axis.label = label(scenario.axes[0]);
+    const std::vector<bool> right = chart.on_right_axis();
+    std::string names[2];
+    for (std::size_t s = 0; s < scenario.series.size(); ++s) {
+        std::string& side = names[right[s] ? 1 : 0];
+        side += (side.empty() ? "" : ", ") + scenario.series[s].name();
+    }
+    chart.y_axis.label = names[0];
+    chart.y2_label = names[1];
     return chart;
 }
 
@@ -97,8 +129,6 @@ std::vector<std::pair<double, std::size_t> > rising(const Scenario::Axis& axis) 
     std::sort(values.begin(), values.end());
     return values;
 }
-
-std::string label(const Scenario::Axis& axis) { return axis.name + (axis.percentage ? " (%)" : ""); }
 
 /// The grid's one series over the first parameter (x) and the second (y).
 gnuplot::HeatMap heat_map(const Scenario& scenario) {
@@ -134,14 +164,16 @@ void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& f
     const bool grid = scenario.axes.size() > 1;
     // A heat map drawn in characters says less than the table.
     if (grid && file.empty() && !has_display()) return print_scenario(scenario);
-    const char* root = std::getenv("GNUPLOT_ROOT");
-    if (root == nullptr) throw_error("Please set environment variable GNUPLOT_ROOT to the gnuplot install directory");
-    gnuplot::Plotter::set_exe_dir(fs::path(root) / "bin");
+    const fs::path folder = gnuplot_folder();
+    if (folder.empty()) throw_error("Please set environment variable GNUPLOT_ROOT to the gnuplot install directory");
+    gnuplot::Plotter::set_exe_dir(folder);
 
     const bool to_text = file.empty() && !has_display();
     // At a keyboard a window stays open, and gnuplot with it, until Enter.
     const bool may_wait = file.empty() && has_display() && &in_ == &std::cin && isatty(STDIN_FILENO);
-    if (!file.empty() && !std::ofstream(file, std::ios::app)) throw_error("Cannot write file '" + file + "'");
+    if (!file.empty() && !std::ofstream(file, std::ios::app)) {
+        throw_error("Cannot write file '" + echoed_path(file) + "'");
+    }
     const TemporaryFile text;
     const unsigned columns = terminal_columns(out_);
     const std::string text_terminal = "set terminal dumb size " + std::to_string(columns ? columns : 79) + ",24";

@@ -2,16 +2,15 @@
 // file), the metric words typed at the prompt, and the binding of metrics to
 // positions.
 
-#include "app/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "app/FixMarket.h"
-#include "app/Interrupt.h"
-#include "app/LazyMetric.h"
-#include "app/Table.h"
+#include "book/LazyMetric.h"
+#include "files/Table.h"
 
-#include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/numeric/conversion/cast.hpp>
 
+#include <cctype>
 #include <istream>
 #include <limits>
 #include <ostream>
@@ -51,72 +50,20 @@ Table list_table(const QuorvaConsole::Portfolio& portfolio, const Metrics& metri
 
 }  // namespace
 
-const std::vector<std::string>& QuorvaConsole::LazyMetric::names() {
-    static const std::vector<std::string> words = {"price", "delta", "gamma", "theta", "vega", "rho", "payoff"};
-    return words;
-}
-
-const std::vector<QuorvaConsole::LazyMetric::Metric>& QuorvaConsole::LazyMetric::all() {
-    static const std::vector<Metric> six = {PRICE, DELTA, GAMMA, THETA, VEGA, RHO};
-    return six;
-}
-
-QuorvaConsole::LazyMetric::Metric QuorvaConsole::LazyMetric::parse_metric(std::string name) {
-    boost::algorithm::to_lower(name);
-    for (std::size_t m = 0; m < names().size(); ++m) {
-        if (name == names()[m]) return static_cast<Metric>(m + 1);
-    }
-    return NONE;
-}
-
-QuorvaConsole::LazyMetric::LazyMetric(BinomialTreePricer& pricer, const Market& market,
-                                      const Position& position, Metric metric)
-    : pricer_(pricer), market_(market), first_(&position), last_(&position + 1), metric_(metric) {}
-
-QuorvaConsole::LazyMetric::LazyMetric(BinomialTreePricer& pricer, const Market& market,
-                                      const Portfolio& portfolio, Metric metric)
-    : pricer_(pricer),
-      market_(market),
-      first_(portfolio.data()),
-      last_(portfolio.data() + portfolio.size()),
-      metric_(metric) {}
-
-double QuorvaConsole::LazyMetric::calc_value(const Instrument& instrument) const {
-    switch (metric_) {
-    case PRICE: return pricer_.price(market_, instrument);
-    case DELTA: return pricer_.delta(market_, instrument);
-    case GAMMA: return pricer_.gamma(market_, instrument);
-    case THETA: return pricer_.theta(market_, instrument);
-    case VEGA: return pricer_.vega(market_, instrument);
-    case RHO: return pricer_.rho(market_, instrument);
-    case PAYOFF: return instrument.payoff(market_.level());
-    default: throw_error("Unknown metric - internal error");
-    }
-}
-
-double QuorvaConsole::LazyMetric::eval() const {
-    double sum = 0;
-    for (const Position* p = first_; p != last_; ++p) {
-        Interrupt::check();
-        sum = p->first * calc_value(*p->second) + sum;
-    }
-    return sum;
-}
-
 bool QuorvaConsole::is_metric_name(std::string word) {
     return LazyMetric::parse_metric(std::move(word)) != LazyMetric::NONE;
 }
 
-std::vector<QuorvaConsole::LazyMetric::Metric> QuorvaConsole::LazyMetric::read_metrics(
-    std::istream& in, const std::string& stops, const std::string& refusal) {
+std::vector<QuorvaConsole::LazyMetric::Metric> QuorvaConsole::read_metrics(std::istream& in, const std::string& stops,
+                                                                       const std::string& refusal) {
     const std::string first = read_string(in, stops);
-    std::vector<Metric> metrics;
-    if (boost::algorithm::iequals(first, "all")) return all();
-    metrics.push_back(parse_metric(first));
-    if (metrics.back() == NONE) throw_error(refusal);
+    std::vector<LazyMetric::Metric> metrics;
+    if (boost::algorithm::iequals(first, "all")) return LazyMetric::all();
+    metrics.push_back(LazyMetric::parse_metric(first));
+    if (metrics.back() == LazyMetric::NONE) throw_error(refusal);
     for (std::string word = read_string(in, stops); !word.empty(); word = read_string(in, stops)) {
-        metrics.push_back(parse_metric(word));
-        if (metrics.back() == NONE) throw_error("Unexpected tokens found");
+        metrics.push_back(LazyMetric::parse_metric(word));
+        if (metrics.back() == LazyMetric::NONE) throw_error("Unexpected tokens found");
     }
     return metrics;
 }
@@ -157,8 +104,14 @@ void QuorvaConsole::do_add(std::istream& in) {
         if (quantity == std::numeric_limits<double>::max() || quantity == 0) {
             throw_error("Invalid purchase size");
         }
+        // "-100P": the sign belongs to a strike, not to a quantity.
+        const int next = in.peek();
+        in.clear();
+        if (quantity < 0 && next != std::char_traits<char>::eof() && std::isalpha(next)) {
+            throw_error("Strike must not be negative");
+        }
     }
-    const usr::P<Instrument> instrument = read_instrument(in);
+    const usr::P<Instrument> instrument = read_instrument(in, market_year());
     if (!instrument) throw_error("Expected instrument details");
     check_end(in);
     portfolio_.emplace_back(quantity, instrument);
@@ -185,7 +138,7 @@ void QuorvaConsole::do_list(std::istream& in) {
     const char next = peek_char(in);
     const std::vector<LazyMetric::Metric> metrics =
         next == 0 || next == '>' ? std::vector<LazyMetric::Metric>()
-                                 : LazyMetric::read_metrics(in, ">", "Invalid metric");
+                                 : read_metrics(in, ">", "Invalid metric");
     const std::string file = read_output_file(in, {".csv"});
     check_end(in);
     // Every value first, so that a pricing failure prints no part of the table.
@@ -195,7 +148,7 @@ void QuorvaConsole::do_list(std::istream& in) {
         values.emplace_back();
         for (std::size_t m = 0; m < metrics.size(); ++m) {
             values.back().push_back(LazyMetric(pricer_, market_, position, metrics[m]).eval());
-            totals[m] = values.back()[m] + totals[m];
+            totals[m] = LazyMetric::in_range(values.back()[m] + totals[m]);
         }
     }
     if (!file.empty()) {

@@ -1,17 +1,22 @@
 #include "app/QuorvaConsole.h"
 
-#include "app/Interrupt.h"
-#include "app/LazyMetric.h"
-#include "app/LineReader.h"
+#include "book/LazyMetric.h"
+#include "terminal/Interrupt.h"
+#include "terminal/LineReader.h"
+#include "terminal/TextFile.h"
 #include "calendar/Time.h"
 #include "calendar/TradingSchedule.h"
 #include "foundation/QuorvaException.h"
 
+#include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/algorithm/string/trim.hpp>
+#include <boost/filesystem.hpp>
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <iostream>
 #include <istream>
 #include <ostream>
@@ -35,10 +40,27 @@ Words no_arguments(const Words&) { return {}; }
 Words set_arguments(const Words& typed) {
     if (typed.empty()) {
         return {"level", "vol", "rate", "divyld", "date", "time", "realtime", "stickystrike", "stickydelta",
-                "trading", "smile"};
+                "trading", "holiday", "smile"};
     }
-    if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse"};
+    if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse", "eurex", "nyse"};
     return {};
+}
+
+/// The line up to a comment: a '#' at its start or after a blank, outside
+/// quotes, ends it.
+std::string without_comment(const std::string& line) {
+    char quote = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quote != 0) {
+            if (c == quote) quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '#' && (i == 0 || std::isspace(static_cast<unsigned char>(line[i - 1])))) {
+            return line.substr(0, i);
+        }
+    }
+    return line;
 }
 
 /// True when every word names a metric.
@@ -56,6 +78,41 @@ Words metric_list(const Words& typed) {
     Words words = metrics();
     if (typed.empty()) words.push_back("all");
     return words;
+}
+
+/// "american" once the words typed after `add` make a call or a put with its expiry.
+Words add_arguments(const Words& typed) {
+    std::string line;
+    for (const std::string& word : typed) line += word + " ";
+    std::istringstream in(line + "american");
+    try {
+        const char sign = QuorvaConsole::peek_char(in);
+        if (sign == '+' || sign == '-') QuorvaConsole::read_double(in);
+        QuorvaConsole::read_instrument(in, Time::now().date().year());
+    } catch (const usr::Exception&) {
+        return {};
+    }
+    return {"american"};
+}
+
+/// The entries of the folder that `prefix` names up to its last '/' (the
+/// current folder without one), written as `prefix` starts, folders with a
+/// '/'. Hidden entries only for a name typed with its dot.
+Words file_names(const std::string& prefix) {
+    namespace fs = boost::filesystem;
+    const std::size_t slash = prefix.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : prefix.substr(0, slash + 1);
+    const bool hidden = prefix.compare(folder.size(), 1, ".") == 0;
+    Words names;
+    boost::system::error_code error;
+    for (fs::directory_iterator entry(folder.empty() ? "." : folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().filename().string();
+        if (name[0] == '.' && !hidden) continue;
+        names.push_back(folder + name + (fs::is_directory(entry->path(), error) ? "/" : ""));
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 /// "PARAM FROM to TO [step STEP] [, PARAM ...] : METRICS", with ":" and ","
@@ -105,15 +162,17 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
         {"set", "Set a market parameter", [](C& c, const std::string&, std::istream& in) { c.do_set(in); },
          "set level|vol|rate|divyld [=] VALUE     (vol, rate and divyld in percent)\n"
          "set date DAY MONTH [YEAR]    set time HOUR:MINUTE    set realtime\n"
-         "set stickystrike    set stickydelta    set trading continuous|lse\n"
+         "set stickystrike    set stickydelta    set trading continuous|lse|eurex|nyse\n"
+         "set holiday DAY MONTH [YEAR] [@HOUR:MINUTE]     (a closed day, or an early close)\n"
          "set smile REF|- SKEW CONVEXITY     (REF - for a smile that moves with the level)\n"
          "  Examples: set vol 25    set date 20mar09    set time 14:30    set trading lse\n",
          set_arguments},
         {"add", "Add a derivative to the portfolio", [](C& c, const std::string&, std::istream& in) { c.do_add(in); },
-         "add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] [@HOUR:MINUTE]\n"
+         "add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] [@HOUR:MINUTE] [american]\n"
          "  CODE: C call, P put, F future, U digital up, D digital down; the expiry time is 23:59 unless typed.\n"
-         "  Examples: add 100C 20mar09 @16:30    add -2 95P 20jun09\n",
-         no_arguments},
+         "  american: a call or a put that may be exercised at any time up to expiry.\n"
+         "  Examples: add 100C 20mar09 @16:30    add -2 95P 20jun09    add 100P 20jun09 american\n",
+         add_arguments},
         {"del", "Remove a derivative from the portfolio",
          [](C& c, const std::string&, std::istream& in) { c.do_del(in); },
          "del INDEX    del all\n"
@@ -167,7 +226,7 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          [](C& c, const std::string&, std::istream& in) { c.do_save(in); },
          "save FILE\n"
          "  Writes the market and the portfolio as commands that load reads back.\n"
-         "  Example: save book.txt\n",
+         "  A name with blanks goes in double quotes. Examples: save book.txt    save \"my book.txt\"\n",
          no_arguments},
         {"load", "Load the market and the portfolio from a file",
          [](C& c, const std::string&, std::istream& in) { c.do_load(in); },
@@ -182,7 +241,8 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          [](const Words& typed) { return typed.empty() ? command_words() : Words(); }},
         {"exit", "Exit", [](C& c, const std::string&, std::istream& in) { c.do_exit(in); },
          "exit\n"
-         "  Ends the run (so does the end of the input, or Ctrl-D on an empty line).\n",
+         "  Ends the run (so does the end of the input, or Ctrl-D on an empty line); in a sourced file,\n"
+         "  ends that file and the files that sourced it.\n",
          no_arguments},
     };
     return table;
@@ -209,7 +269,8 @@ QuorvaConsole::QuorvaConsole(std::istream& in, std::ostream& out, unsigned steps
       reader_(new StreamLineReader(in, out)),
       terminal_output_(&out == &std::cout && isatty(STDOUT_FILENO)),
       pricer_(steps),
-      market_(start_up_market()) {
+      market_(start_up_market()),
+      saved_book_(book_text()) {
     if (opening == Opening::INSTRUCTIONS) print_instructions();
 }
 
@@ -224,16 +285,30 @@ void QuorvaConsole::print_instructions() { out_ << INSTRUCTIONS; }
 void QuorvaConsole::set_line_reader(std::unique_ptr<LineReader> reader) { reader_ = std::move(reader); }
 
 void QuorvaConsole::go() {
-    while (running_) {
-        const std::string line = get_command_line();
-        if (line.empty()) break;
+    // Output that cannot be written ends the run: nothing more would be seen.
+    while (running_ && out_) {
+        std::string line;
+        try {
+            line = get_command_line();
+        } catch (const LineTooLong& e) {
+            fail(reader_->location() + e.message());
+            break;
+        } catch (const usr::Exception& e) {
+            // The input cannot be read on from here.
+            fail(e.message());
+            break;
+        }
+        if (line.empty()) {
+            if (may_leave()) break;
+            continue;
+        }
         try {
             Interrupt::clear();
             dispatch(line);
         } catch (const usr::Exception& e) {
-            fail(e.message());
+            fail(reader_->location() + e.message());
         } catch (const std::exception& e) {
-            fail(e.what());
+            fail(reader_->location() + e.what());
         }
     }
     out_.flush();
@@ -255,11 +330,12 @@ std::string QuorvaConsole::get_command_line() {
 }
 
 void QuorvaConsole::dispatch(const std::string& line) {
-    if (boost::algorithm::starts_with(boost::algorithm::trim_left_copy(line), "#")) return;
-    std::istringstream stream(line);
+    const std::string text = without_comment(line);
+    if (text.find_first_not_of(" \t\r\n\v\f") == std::string::npos) return;
+    std::istringstream stream(text);
     const std::string word = read_string(stream, "-+[");
     const Command* command = find_command(word);
-    if (command == nullptr) throw_error("Unknown command - '" + word + "'");
+    if (command == nullptr) throw_error("Unknown command - '" + echoed(word) + "'");
     command->run(*this, word, stream);
 }
 
@@ -287,7 +363,7 @@ void QuorvaConsole::do_help_command(std::istream& in) {
     const std::string word = read_string(in, "");
     if (word.empty()) return do_help();
     const Command* command = find_command(word);
-    if (command == nullptr) throw_error("Unknown command - '" + word + "'");
+    if (command == nullptr) throw_error("Unknown command - '" + echoed(word) + "'");
     out_ << command->usage << "\n";
 }
 
@@ -295,16 +371,19 @@ std::vector<std::string> QuorvaConsole::completions(const std::string& before, c
     Words typed;
     std::string word;
     for (char c : before + " ") {
-        if (c == ' ' || c == '\t' || c == ':' || c == ',' || c == '[') {
+        if (c == ' ' || c == '\t' || c == ':' || c == ',' || c == '[' || c == '>') {
             if (!word.empty()) typed.push_back(word);
-            if (c == ':' || c == ',') typed.push_back(std::string(1, c));
+            if (c == ':' || c == ',' || c == '>') typed.push_back(std::string(1, c));
             word.clear();
         } else {
             word += c;
         }
     }
     Words candidates;
-    if (typed.empty()) {
+    const bool file_named = typed.size() == 1 && (typed[0] == "source" || typed[0] == "save" || typed[0] == "load");
+    if (file_named || (!typed.empty() && typed.back() == ">")) {
+        candidates = file_names(prefix);
+    } else if (typed.empty()) {
         candidates = command_words();
         candidates.insert(candidates.end(), metrics().begin(), metrics().end());
     } else if (const Command* command = find_command(typed[0])) {
@@ -317,7 +396,22 @@ std::vector<std::string> QuorvaConsole::completions(const std::string& before, c
     return matches;
 }
 
-void QuorvaConsole::do_exit(std::istream&) { running_ = false; }
+void QuorvaConsole::do_exit(std::istream&) {
+    if (source_depth_ > 0) {
+        leaving_sources_ = true;
+    } else if (may_leave()) {
+        running_ = false;
+    }
+}
+
+bool QuorvaConsole::may_leave() {
+    if (!confirm_leaving_ || portfolio_.empty() || book_text() == saved_book_) return true;
+    std::string answer;
+    if (!reader_->read_line("The book has changed since it was saved. Leave anyway? [y/N] ", answer)) return true;
+    boost::algorithm::trim(answer);
+    boost::algorithm::to_lower(answer);
+    return answer == "y" || answer == "yes";
+}
 
 void QuorvaConsole::do_calibrate_command(std::istream& in) {
     const std::pair<Smile, double> fit = do_calibrate(in);

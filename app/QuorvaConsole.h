@@ -2,6 +2,8 @@
 // The interactive console: one market and one portfolio for the whole run,
 // a read-dispatch-report loop over command lines, and every command.
 
+#include "book/LazyMetric.h"
+#include "book/Position.h"
 #include "calendar/Date.h"
 #include "foundation/P.h"
 #include "model/BinomialTreePricer.h"
@@ -19,17 +21,18 @@
 namespace quorva {
 
 class LineReader;
+class MarketParamProxy;
+class Scenario;
 
 class QuorvaConsole {
 public:
     class FixMarket;
-    class MarketParamProxy;
-    class LazyMetric;
-    class Scenario;
-
-    /// A signed quantity (never 0) of one instrument.
-    using Position = std::pair<double, usr::P<Instrument> >;
-    using Portfolio = std::vector<Position>;
+    // The book's classes under the names the console's code has used.
+    using MarketParamProxy = quorva::MarketParamProxy;
+    using LazyMetric = quorva::LazyMetric;
+    using Scenario = quorva::Scenario;
+    using Position = quorva::Position;
+    using Portfolio = quorva::Portfolio;
 
     /// How the console starts: with the line of instructions for a person at
     /// the prompt, or silently, as for a script.
@@ -46,6 +49,9 @@ public:
     void print_instructions();
     /// In bail mode the first command that fails ends the run, as `exit` does.
     void set_bail(bool bail) { bail_ = bail; }
+    /// When set, leaving with positions changed since the last `save` or
+    /// `load` asks first; for a person at a terminal.
+    void set_confirm_leaving(bool confirm) { confirm_leaving_ = confirm; }
     /// How many command lines have failed so far.
     unsigned failures() const { return failures_; }
     /// True once `exit` has run or bail mode has stopped at a failure; go()
@@ -55,12 +61,14 @@ public:
     /// Reads command lines through `reader` instead of the input stream.
     void set_line_reader(std::unique_ptr<LineReader> reader);
     /// The words that may complete `prefix` at the end of `before`: command
-    /// words, parameter names, keywords and metric names, from the command table.
+    /// words, parameter names, keywords and metric names, from the command
+    /// table, and file names after `source`, `save`, `load` and '>'.
     static std::vector<std::string> completions(const std::string& before, const std::string& prefix);
 
     /// Runs the command loop until `exit` or the end of the input.
     void go();
-    /// The next non-empty trimmed line; "" once the input has ended.
+    /// The next non-empty trimmed line; "" once the input has ended. Throws
+    /// LineTooLong, or QuorvaException when the input cannot be read.
     std::string get_command_line();
     [[noreturn]] static void throw_error(const std::string& message);
     /// Writes "+" before a value of 0 or more, then the value.
@@ -81,8 +89,17 @@ public:
     static void check_end(std::istream& in);
     static int cast_to_int(double x);
     static chrono::Date::Month cast_to_month(std::string word);
-    static chrono::Date read_date(std::istream& in);
-    static usr::P<Instrument> read_instrument(std::istream& in);
+    /// DAY MONTH [YEAR]: a two-digit year is in this century, and a date
+    /// without one is in `untyped_year`.
+    static chrono::Date read_date(std::istream& in, int untyped_year);
+    /// STRIKE CODE DATE [@HOUR:MINUTE] [american], ending the line.
+    static usr::P<Instrument> read_instrument(std::istream& in, int untyped_year);
+    /// A file name: one word, or any text in double or single quotes, blanks
+    /// included; "" when none is typed.
+    static std::string read_file_word(std::istream& in);
+    /// "@HOUR:MINUTE" when it comes next, into hour and minute unchecked;
+    /// false, reading nothing, otherwise.
+    static bool read_at_time(std::istream& in, int& hour, int& minute);
     /// The optional "> FILE" clause: "" when none is typed; refuses a name that
     /// ends in none of `endings` (in any letter case).
     static std::string read_output_file(std::istream& in, const std::vector<std::string>& endings);
@@ -116,6 +133,13 @@ public:
 
     /// True for the six metric words in any letter case.
     static bool is_metric_name(std::string word);
+    /// The metrics named by the words typed from here to the end of the line
+    /// or to one of `stops` (which also end a word). "all" in any letter case
+    /// as the first word names those of LazyMetric::all() and ends the list. A
+    /// first word that names none is refused with `refusal`, a later one with
+    /// "Unexpected tokens found".
+    static std::vector<LazyMetric::Metric> read_metrics(std::istream& in, const std::string& stops,
+                                                        const std::string& refusal);
     LazyMetric bind_metric(const std::string& name, std::istream& in);
 
     const Market& market() const { return market_; }
@@ -128,18 +152,31 @@ private:
     static const Command* find_command(const std::string& word);
     /// The words that start a command line.
     static std::vector<std::string> command_words();
-    /// Runs one command line through the command table. A line whose first
-    /// non-blank character is '#' is a comment: it runs nothing.
+    /// Runs one command line through the command table. A '#' at the start
+    /// or after a blank, outside quotes, starts a comment up to the line's end.
     void dispatch(const std::string& line);
     /// Reports a failed command line and counts it; in bail mode it stops the run.
     void fail(const std::string& message);
+    /// Ends the run, or in a sourced file that file and those that sourced it.
     void do_exit(std::istream& in);
+    /// False when asked to leave a changed book and not told yes; true at once
+    /// unless confirm_leaving is set.
+    bool may_leave();
+    /// The market and the portfolio as the commands `save` writes, that `load` reads back.
+    std::string book_text() const;
     void do_help_command(std::istream& in);
     void do_calibrate_command(std::istream& in);
+    /// The year of the market's date: of its pinned clock, or today's in real time.
+    int market_year() const;
     void set_date(double day, std::istream& in);
     void set_time(double hour, std::istream& in);
     /// "set smile REF SKEW CONVEXITY", REF "-" for a smile that moves with the level.
     void set_smile(std::istream& in);
+    /// "set trading NAME": days added to an exchange stay while it does.
+    void set_trading(std::istream& in);
+    /// "set holiday DATE [@HOUR:MINUTE]": a day the current exchange's rules
+    /// do not know, closed or closing early.
+    void set_holiday(std::istream& in);
     /// The optional "[INDEX]" after metric words: the position it names, or
     /// null for the whole portfolio when none is typed.
     const Position* read_position(std::istream& in);
@@ -167,9 +204,14 @@ private:
     unsigned failures_ = 0;
     /// Source files being run, one inside the other.
     int source_depth_ = 0;
+    /// Set by `exit` in a sourced file: every source file being run ends.
+    bool leaving_sources_ = false;
+    bool confirm_leaving_ = false;
     BinomialTreePricer pricer_;
     Market market_;
     Portfolio portfolio_;
+    /// book_text() as last saved or loaded (at first, the start-up market).
+    std::string saved_book_;
 };
 
 }  // namespace quorva

@@ -113,12 +113,12 @@ chrono::Date::Month QuorvaConsole::cast_to_month(std::string word) {
     throw_error("Unknown month");
 }
 
-chrono::Date QuorvaConsole::read_date(std::istream& in) {
+chrono::Date QuorvaConsole::read_date(std::istream& in, int untyped_year) {
     const int day = read_int(in);
     if (day == NO_INT) throw_error("Expected day");
     const chrono::Date::Month month = cast_to_month(read_string(in, "0123456789"));
     int year = read_int(in);
-    if (year == NO_INT) year = Time::now().date().year();
+    if (year == NO_INT) year = untyped_year;
     if (year <= 99) year += 2000;
     try {
         return chrono::Date(year, month, day);
@@ -127,22 +127,27 @@ chrono::Date QuorvaConsole::read_date(std::istream& in) {
     }
 }
 
-usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
+bool QuorvaConsole::read_at_time(std::istream& in, int& hour, int& minute) {
+    if (peek_char(in) != '@') return false;
+    read_char(in);
+    hour = read_int(in);
+    if (hour == NO_INT) throw_error("Invalid hour");
+    if (read_char(in) != ':') throw_error("Expected ':'");
+    minute = read_int(in);
+    if (minute == NO_INT) throw_error("Invalid minute");
+    return true;
+}
+
+usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in, int untyped_year) {
     const double strike = read_double(in);
     if (strike == NO_DOUBLE) throw_error("Expected strike");
+    if (strike < 0) throw_error("Strike must not be negative");
     const char code = read_char(in);
     if (!std::isalpha(static_cast<unsigned char>(code))) throw_error("Expected instrument code letter");
-    const chrono::Date date = read_date(in);
+    const chrono::Date date = read_date(in, untyped_year);
     int hour = 23;
     int minute = 59;
-    if (peek_char(in) == '@') {
-        read_char(in);
-        hour = read_int(in);
-        if (hour == NO_INT) throw_error("Invalid hour");
-        if (read_char(in) != ':') throw_error("Expected ':'");
-        minute = read_int(in);
-        if (minute == NO_INT) throw_error("Invalid minute");
-    }
+    read_at_time(in, hour, minute);
     const std::istream::pos_type style = in.tellg();
     const bool american = boost::algorithm::iequals(read_string(in, ""), "american");
     if (!american) in.seekg(style);
@@ -163,12 +168,27 @@ usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in) {
 std::string QuorvaConsole::read_output_file(std::istream& in, const std::vector<std::string>& endings) {
     if (peek_char(in) != '>') return "";
     read_char(in);
-    const std::string file = read_string(in, "");
+    const std::string file = read_file_word(in);
     if (file.empty()) throw_error("Expected file name");
     for (const std::string& ending : endings) {
         if (boost::algorithm::iends_with(file, ending)) return file;
     }
     throw_error("Unknown file type");
+}
+
+std::string QuorvaConsole::read_file_word(std::istream& in) {
+    const char quote = peek_char(in);
+    if (quote != '"' && quote != '\'') return read_string(in, "");
+    read_char(in);
+    std::string name;
+    for (int c = in.get(); c != quote; c = in.get()) {
+        if (c == std::char_traits<char>::eof()) {
+            in.clear();
+            throw_error("Expected closing quote after file name");
+        }
+        name += static_cast<char>(c);
+    }
+    return name;
 }
 
 }  // namespace quorva

@@ -2,7 +2,7 @@
 // position, `calibrate` for the whole portfolio and a fitted smile.
 
 #include "app/FixMarket.h"
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 
 #include <boost/numeric/conversion/cast.hpp>
 
@@ -56,22 +56,27 @@ std::pair<Smile, double> QuorvaConsole::do_calibrate(std::istream& in) {
     if (!targets.empty() && std::none_of(targets.begin(), targets.end(), is_option)) {
         throw_error("No options to calibrate");
     }
-    out_ << "\nCalibrating with:\n";
+    // Every volatility first, so that a failed search prints no part of the report.
+    std::vector<double> vols;
     std::vector<std::pair<double, double> > points;
     for (const auto& target : targets) {
         Interrupt::check();
-        target.first->print(out_) << "\t" << target.second << "\t";
-        if (!is_option(target)) {
+        vols.push_back(NO_DOUBLE);
+        if (!is_option(target)) continue;
+        vols.back() = pricer_.implvol(market_, *target.first, target.second);
+        if (vols.back() == NO_DOUBLE) throw_error("Failed to calculate implied volatility");
+        points.emplace_back(target.first->strike(), vols.back() - market_.volatility());
+    }
+    out_ << "\nCalibrating with:\n";
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        targets[i].first->print(out_) << "\t" << targets[i].second << "\t";
+        if (vols[i] == NO_DOUBLE) {
             out_ << "-\n";
             continue;
         }
-        const double strike = target.first->strike();
-        const double vol = pricer_.implvol(market_, *target.first, target.second);
-        if (vol == NO_DOUBLE) throw_error("Failed to calculate implied volatility");
-        const double difference = vol - market_.volatility();
-        out_ << vol * 100 << "%\t(" << (difference >= 0 ? "+" : "-") << std::fabs(difference) * 100
+        const double difference = vols[i] - market_.volatility();
+        out_ << vols[i] * 100 << "%\t(" << (difference >= 0 ? "+" : "-") << std::fabs(difference) * 100
              << "%)\n";
-        points.emplace_back(strike, difference);
     }
     Smile smile(0, 0, 0);
     const double shift = smile.calibrate(points, market_.level());

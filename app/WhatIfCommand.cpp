@@ -2,13 +2,13 @@
 // evaluate metrics at each step, as a table on the console or in a CSV file
 // (`for`) or as a chart of one metric (`plot`).
 
-#include "app/AtomicFile.h"
+#include "files/AtomicFile.h"
 #include "app/FixMarket.h"
-#include "app/LazyMetric.h"
-#include "app/MarketParamProxy.h"
-#include "app/Progress.h"
-#include "app/Scenario.h"
-#include "app/Table.h"
+#include "book/LazyMetric.h"
+#include "book/MarketParamProxy.h"
+#include "terminal/Progress.h"
+#include "book/Scenario.h"
+#include "files/Table.h"
 
 #include <boost/algorithm/string/case_conv.hpp>
 #include <boost/algorithm/string/predicate.hpp>

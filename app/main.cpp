@@ -2,17 +2,17 @@
 // there are none, the prompt on standard input, with line editing and Ctrl-C
 // when the input is a terminal.
 
-#include "app/AtomicFile.h"
 #include "app/CommandLine.h"
-#include "app/Interrupt.h"
-#include "app/LineReader.h"
 #include "app/QuorvaConsole.h"
 #include "foundation/Exception.h"
+#include "terminal/FdBuffer.h"
+#include "terminal/Interrupt.h"
+#include "terminal/LineReader.h"
+#include "terminal/TextFile.h"
 
 #include <unistd.h>
 
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -23,19 +23,25 @@ namespace {
 
 using quorva::CommandLine;
 using quorva::QuorvaConsole;
-using Scripts = std::vector<std::unique_ptr<std::istream> >;
 
 const int FAILED = 1;
 const int USAGE = 2;
 
-/// A FILE to run, or null after saying on standard error why it cannot be read.
-std::unique_ptr<std::istream> open_file(const std::string& name) {
-    if (name == "-") return std::make_unique<std::istream>(std::cin.rdbuf());
-    auto file = std::make_unique<std::ifstream>();
-    const int error = quorva::open_to_read(*file, name);
-    if (error == 0) return file;
-    std::cerr << "quorva: cannot read '" << name << "': " << std::strerror(error) << "\n";
-    return nullptr;
+/// Commands from one -c or one FILE, with the name their errors carry ("" for
+/// standard input).
+struct Script {
+    std::unique_ptr<std::istream> text;
+    std::unique_ptr<quorva::TextFile> file;
+    std::istream* in;
+    std::string name;
+};
+using Scripts = std::vector<Script>;
+
+/// Standard input, read through one buffer by the FILE - and the prompt.
+std::istream& standard_input() {
+    static quorva::FdReadBuffer buffer(STDIN_FILENO, "standard input", false);
+    static std::istream in(&buffer);
+    return in;
 }
 
 /// Each -c, then each FILE; none when a FILE cannot be read, so that nothing
@@ -43,12 +49,24 @@ std::unique_ptr<std::istream> open_file(const std::string& name) {
 std::optional<Scripts> open_scripts(const CommandLine& arguments) {
     Scripts scripts;
     for (const std::string& commands : arguments.command_scripts()) {
-        scripts.push_back(std::make_unique<std::istringstream>(commands));
+        auto text = std::make_unique<std::istringstream>(commands);
+        std::istream* in = text.get();
+        scripts.push_back(Script{std::move(text), nullptr, in, "-c"});
     }
     bool readable = true;
     for (const std::string& name : arguments.files()) {
-        scripts.push_back(open_file(name));
-        readable = readable && scripts.back() != nullptr;
+        if (name == "-") {
+            scripts.push_back(Script{nullptr, nullptr, &standard_input(), ""});
+            continue;
+        }
+        try {
+            auto file = std::make_unique<quorva::TextFile>(name);
+            std::istream* in = &file->stream();
+            scripts.push_back(Script{nullptr, std::move(file), in, name});
+        } catch (const usr::Exception& e) {
+            std::cerr << "quorva: " << e.message() << "\n";
+            readable = false;
+        }
     }
     if (!readable) return std::nullopt;
     return scripts;
@@ -59,9 +77,9 @@ std::optional<Scripts> open_scripts(const CommandLine& arguments) {
 int run(const CommandLine& arguments, const Scripts& scripts) {
     QuorvaConsole console(std::cin, std::cout, QuorvaConsole::DEFAULT_STEPS, QuorvaConsole::Opening::SILENT);
     console.set_bail(arguments.bail());
-    for (const auto& script : scripts) {
+    for (const Script& script : scripts) {
         if (console.stopped()) break;
-        console.set_line_reader(std::make_unique<quorva::StreamLineReader>(*script, std::cout, false));
+        console.set_line_reader(std::make_unique<quorva::StreamLineReader>(*script.in, std::cout, false, script.name));
         console.go();
     }
     unsigned counted_failures = console.failures();
@@ -73,8 +91,9 @@ int run(const CommandLine& arguments, const Scripts& scripts) {
         if (terminal) {
             quorva::Interrupt::install();
             console.set_line_reader(std::make_unique<quorva::EditLineReader>(QuorvaConsole::completions));
+            console.set_confirm_leaving(true);
         } else {
-            console.set_line_reader(std::make_unique<quorva::StreamLineReader>(std::cin, std::cout));
+            console.set_line_reader(std::make_unique<quorva::StreamLineReader>(standard_input(), std::cout));
         }
         console.print_instructions();
         console.go();
@@ -106,13 +125,39 @@ int start(const CommandLine& arguments) {
     return scripts->empty() && !arguments.bail() ? 0 : FAILED;
 }
 
+/// Standard output through a buffer that keeps the first failed write, for
+/// the life of the run.
+class CheckedOutput {
+public:
+    CheckedOutput() : buffer_(STDOUT_FILENO), before_(std::cout.rdbuf(&buffer_)) {}
+    ~CheckedOutput() { std::cout.rdbuf(before_); }
+    CheckedOutput(const CheckedOutput&) = delete;
+    CheckedOutput& operator=(const CheckedOutput&) = delete;
+
+    /// Writes what is left; 0, or the error number of the first failed write.
+    int finish() {
+        std::cout.flush();
+        return buffer_.error();
+    }
+
+private:
+    quorva::FdWriteBuffer buffer_;
+    std::streambuf* before_;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    CheckedOutput output;
+    int status = USAGE;
     try {
-        return start(CommandLine(argc, argv));
+        status = start(CommandLine(argc, argv));
     } catch (const CommandLine::UsageError& e) {
         std::cerr << "quorva: " << e.what() << "\nTry 'quorva --help' for more information.\n";
-        return USAGE;
     }
+    if (const int error = output.finish()) {
+        std::cerr << "quorva: write error: " << std::strerror(error) << "\n";
+        return FAILED;
+    }
+    return status;
 }

@@ -60,8 +60,9 @@ void print_ratio(const RecordingReporter& times, const std::string& label, const
 
 void print_ratios(const RecordingReporter& times) {
     std::cout << "\nRatios of CPU times in this run:\n";
-    print_ratio(times, "LSE year fraction over 10 years, walk / arithmetic", "year_frac/walk",
-                "year_frac/arithmetic");
+    print_ratio(times, "LSE year fraction over 10 years, walk / prefix count", "year_frac/walk",
+                "year_frac/prefix");
+    print_ratio(times, "price under lse / under continuous", "price/trading:lse", "price/trading:continuous");
     const Evaluation& base = evaluations().front();
     for (const Evaluation& e : evaluations()) {
         const std::string price = pricer_benchmark("price", e, 1001);

@@ -9,7 +9,8 @@
 namespace quorva {
 namespace bench {
 
-/// "year_frac/walk" and "year_frac/arithmetic": an LSE year fraction over ten years.
+/// "year_frac/walk" and "year_frac/prefix": an LSE year fraction over ten
+/// years; "price/trading:continuous" and "price/trading:lse": one price.
 void register_calendar_benchmarks();
 
 /// For each evaluation: price at 101, 1001 and 10001 steps, each greek and

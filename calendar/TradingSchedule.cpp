@@ -1,7 +1,5 @@
 #include "calendar/TradingSchedule.h"
 
-#include <algorithm>
-
 namespace quorva {
 
 double TradingSchedule::year_frac(const Time& from, const Time& to) const {
@@ -26,68 +24,34 @@ ExchangeTrading::ExchangeTrading(Time::OfDay open, Time::OfDay close)
     : open_(open), close_(close) {}
 
 int ExchangeTrading::trading_minutes(const Time& from, const Time& to) const {
-    if (!trading_days_repeat_weekly()) return trading_minutes_by_walk(from, to);
-    if (from > to) return -trading_minutes(to, from);
-    const chrono::Date first = from.date();
-    const long days = to.date() - first;
-    // The days left after the whole weeks fall on the same days of the week
-    // as the first days % 7, so the first week gives both counts.
-    const long rest = days % 7;
-    long per_week = 0;
-    long in_rest = 0;
-    chrono::Date day = first;
-    for (long i = 0; i < std::min(days, 7L); ++i, ++day) {
-        if (!is_trading_day(day)) continue;
-        ++per_week;
-        if (i < rest) ++in_rest;
-    }
-    const long trading_days = days / 7 * per_week + in_rest;
-    return static_cast<int>(trading_days) * close_.minutes_from(open_) +
-           minutes_of_end_days(from, to);
+    return trading_minutes_by_walk(from, to);
 }
 
 int ExchangeTrading::trading_minutes_by_walk(const Time& from, const Time& to) const {
     if (from > to) return -trading_minutes_by_walk(to, from);
-    const int day_minutes = close_.minutes_from(open_);
+    const chrono::Date last = to.date();
     int total = 0;
-    for (chrono::Date day = from.date(); day != to.date(); ++day) {
-        if (is_trading_day(day)) total += day_minutes;
-    }
-    return total + minutes_of_end_days(from, to);
-}
-
-int ExchangeTrading::minutes_of_end_days(const Time& from, const Time& to) const {
-    int minutes = 0;
-    if (is_trading_day(to.date())) minutes += minutes_open_from_midnight(to.time_of_day());
-    if (is_trading_day(from.date())) minutes -= minutes_open_from_midnight(from.time_of_day());
-    return minutes;
+    for (chrono::Date day = from.date(); day != last; ++day) total += minutes_open_on(day, close_);
+    return total + minutes_open_on(last, to.time_of_day()) -
+           minutes_open_on(from.date(), from.time_of_day());
 }
 
 unsigned ExchangeTrading::trading_minutes_per_year() const {
     return static_cast<unsigned>(close_.minutes_from(open_)) * trading_days_per_year();
 }
 
-bool ExchangeTrading::trading_days_repeat_weekly() const { return false; }
+Time::OfDay ExchangeTrading::closing_on(const chrono::Date&) const { return close_; }
 
-int ExchangeTrading::minutes_open_from_midnight(const Time::OfDay& t) const {
+int ExchangeTrading::minutes_open_from_midnight(const Time::OfDay& t) const { return open_until(close_, t); }
+
+int ExchangeTrading::minutes_open_on(const chrono::Date& day, const Time::OfDay& t) const {
+    return is_trading_day(day) ? open_until(closing_on(day), t) : 0;
+}
+
+int ExchangeTrading::open_until(const Time::OfDay& close, const Time::OfDay& t) const {
     if (t < open_) return 0;
-    if (t > close_) return close_.minutes_from(open_);
+    if (t > close) return close.minutes_from(open_);
     return t.minutes_from(open_);
 }
-
-LSETrading::LSETrading() : ExchangeTrading(Time::OfDay(8, 0), Time::OfDay(16, 30)) {}
-
-usr::P<LSETrading> LSETrading::instance() {
-    static const usr::P<LSETrading> one(new LSETrading);
-    return one;
-}
-
-std::string LSETrading::name() const { return "LSE"; }
-
-bool LSETrading::is_trading_day(const chrono::Date& day) const { return day.is_week_day(); }
-
-unsigned LSETrading::trading_days_per_year() const { return 260; }
-
-bool LSETrading::trading_days_repeat_weekly() const { return true; }
 
 }  // namespace quorva

@@ -38,56 +38,42 @@ public:
     std::string name() const override;
 };
 
-/// An exchange open from `open_` to `close_` on its trading days.
+/// An exchange open from `open_` on its trading days, to `close_` or to an
+/// earlier closing on some of them.
 class ExchangeTrading : public TradingSchedule {
 public:
     /// Unchecked: the opening is assumed to precede the closing.
     ExchangeTrading(Time::OfDay open, Time::OfDay close);
 
-    /// Counts whole weeks at once when trading_days_repeat_weekly(), so at most
-    /// seven days are looked at; otherwise the same as trading_minutes_by_walk.
+    /// The same as trading_minutes_by_walk unless a schedule counts faster.
     int trading_minutes(const Time& from, const Time& to) const override;
     /// Walks every calendar day between the instants: the reference that
     /// trading_minutes must equal for every pair of instants.
     int trading_minutes_by_walk(const Time& from, const Time& to) const;
-    /// Minutes of one trading day times trading_days_per_year().
+    /// Minutes of one full trading day times trading_days_per_year().
     unsigned trading_minutes_per_year() const override;
     virtual bool is_trading_day(const chrono::Date& day) const = 0;
     virtual unsigned trading_days_per_year() const = 0;
-    /// True only when is_trading_day depends on nothing but the day of the
-    /// week, so that every seven consecutive days hold as many trading days.
-    /// False here: a schedule with holidays must walk.
-    virtual bool trading_days_repeat_weekly() const;
+    /// When trading stops on a trading day: close_ unless the day closes early.
+    virtual Time::OfDay closing_on(const chrono::Date& day) const;
 
-    /// Minutes the exchange has been open on a trading day by time of day `t`:
-    /// 0 up to the opening, the whole trading day from the closing on.
+    Time::OfDay opening() const { return open_; }
+    Time::OfDay closing() const { return close_; }
+    /// Minutes the exchange has been open on a full trading day by time of
+    /// day `t`: 0 up to the opening, the whole trading day from the closing on.
     int minutes_open_from_midnight(const Time::OfDay& t) const;
+    /// The same on `day`, which closes at closing_on(day); 0 on a closed day.
+    int minutes_open_on(const chrono::Date& day, const Time::OfDay& t) const;
 
 protected:
     ~ExchangeTrading() = default;
 
 private:
-    /// The minutes of to's day up to to, less those of from's day up to from,
-    /// each counted when its day is a trading day.
-    int minutes_of_end_days(const Time& from, const Time& to) const;
+    /// Minutes open by time of day `t` on a day that closes at `close`.
+    int open_until(const Time::OfDay& close, const Time::OfDay& t) const;
 
     Time::OfDay open_;
     Time::OfDay close_;
-};
-
-/// The London Stock Exchange: 08:00 to 16:30, Monday to Friday, no holidays.
-class LSETrading final : public ExchangeTrading {
-public:
-    LSETrading();
-
-    /// The one process-wide object, created on the first call.
-    static usr::P<LSETrading> instance();
-
-    std::string name() const override;
-    bool is_trading_day(const chrono::Date& day) const override;
-    unsigned trading_days_per_year() const override;
-    /// True: Monday to Friday, with no holidays.
-    bool trading_days_repeat_weekly() const override;
 };
 
 }  // namespace quorva

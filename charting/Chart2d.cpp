@@ -17,6 +17,8 @@ std::string Chart2d::key() const { return "unset key"; }
 
 std::vector<std::size_t> Chart2d::block_ends() const { return {points.size()}; }
 
+void Chart2d::plot_final_settings(Plotter&) const {}
+
 void Chart2d::plot(Plotter& plotter) const {
     title.plot(plotter);
     x_axis.plot(plotter);
@@ -25,6 +27,7 @@ void Chart2d::plot(Plotter& plotter) const {
     plotter.send_command("set border 3");
     plotter.send_command("set xtics out");
     plotter.send_command("set ytics out");
+    plot_final_settings(plotter);
     plotter.send_command("plot '-' using 1:2 " + plot_style());
     std::size_t next = 0;
     for (std::size_t end : block_ends()) {

@@ -30,6 +30,8 @@ public:
     virtual std::string key() const;
     /// Where each inline data block ends in `points`: one block of them all here.
     virtual std::vector<std::size_t> block_ends() const;
+    /// Settings sent last before the plot command, overriding the frame's; none here.
+    virtual void plot_final_settings(Plotter& plotter) const;
 
     Label title;
     Axis x_axis;

@@ -1,12 +1,14 @@
-// Feeds arbitrary bytes to an in-process console as command lines: every
+// Feeds arbitrary bytes to an in-process console as command lines (the last
+// one perhaps without its end, one perhaps near a megabyte long): every
 // input must end in output and "Error: " lines, never in a crash, a
 // sanitizer report, an escaping exception or a hang; and every line that
 // fails must leave the market and the portfolio exactly as they were (but for
 // `source`, which keeps the lines before the failing one). Files are written
 // and read in a folder of the harness's own only, emptied for each input.
 
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 #include "app/QuorvaConsole.h"
+#include "terminal/TextFile.h"
 
 #include <boost/filesystem/operations.hpp>
 
@@ -76,14 +78,31 @@ void arm_deadline(bool on) {
     timer_settime(deadline, 0, &budget, nullptr);
 }
 
-/// The input cut into at most MAX_LINES lines of at most MAX_LINE_BYTES each.
+/// A line that starts with this byte stands for its rest repeated to about
+/// the longest line the console takes, just under it or just over.
+const char LONG_LINE = '\x01';
+
+/// The input cut into at most MAX_LINES lines of at most MAX_LINE_BYTES each,
+/// each with its '\n' but the last when the input does not end in one; the
+/// first line marked LONG_LINE is blown up.
 std::vector<std::string> command_lines(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     std::vector<std::string> lines;
+    bool blown_up = false;
     for (std::size_t start = 0; start < bytes.size() && lines.size() < MAX_LINES;) {
         std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        lines.push_back(bytes.substr(start, std::min(end - start, MAX_LINE_BYTES)));
+        const bool ended = end != std::string::npos;
+        if (!ended) end = bytes.size();
+        std::string line = bytes.substr(start, std::min(end - start, MAX_LINE_BYTES));
+        if (!blown_up && line.size() > 1 && line[0] == LONG_LINE) {
+            blown_up = true;
+            const std::string unit = line.substr(1);
+            const std::size_t length = quorva::MAX_LINE_BYTES - 8 + static_cast<unsigned char>(unit[0]) % 16;
+            line.clear();
+            while (line.size() < length) line += unit;
+            line.resize(length);
+        }
+        lines.push_back(ended ? line + "\n" : line);
         start = end + 1;
     }
     return lines;
@@ -166,7 +185,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!stays_in_work_folder(line)) continue;
         const State before(console);
         in.clear();
-        in.str(line + "\n");
+        in.str(line);
         out.str("");
         console.go();
         if (out.str().find("Error: ") != std::string::npos && undoes_failures(line) && !(State(console) == before)) {

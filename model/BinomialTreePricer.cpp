@@ -2,7 +2,7 @@
 
 #include "foundation/QuorvaException.h"
 #include "model/Residues.h"
-#include "numeric/BisectionMethod.h"
+#include "numeric/RootScan.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,10 +19,12 @@ const double VOLATILITY_SHIFT = 0.005;
 const int THETA_MINUTES = 1440;
 const double RATE_SHIFT = 0.005;
 
-const double IMPLVOL_LOW = 0.01;
-const double IMPLVOL_HIGH = 2.0;
-const unsigned IMPLVOL_ITERATIONS = 100;
-const double IMPLVOL_TOLERANCE = 0.0001;
+// Implied volatilities are searched from 0.01% to 1000%, sampled at 8
+// volatilities a decade, each found to a billionth of itself.
+const double IMPLVOL_LOW = 0.0001;
+const double IMPLVOL_HIGH = 10.0;
+const unsigned IMPLVOL_SAMPLES = 40;
+const double IMPLVOL_TOLERANCE = 1e-9;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
 
@@ -49,6 +51,14 @@ const double LOG_TWO = 0.693147180559945309417232121458176568;
 // puts far out: small enough that a payoff's value at 0 stays exact to
 // rounding, large enough to keep the far level finite.
 const double FAR_WEIGHT = 0x1p-60;
+
+// A tree whose highest leaves, capped at the largest double, would hold more
+// than exp(-NEGLIGIBLE_EXPONENT) of the forward loses the forward. Where both
+// d1 and d2 lie more than WIDE_DEVIATIONS from 0, the closed form's normal
+// probabilities are 0 and 1 to far below rounding, so the limit of the too
+// wide spread takes over.
+const double NEGLIGIBLE_EXPONENT = 40;
+const double WIDE_DEVIATIONS = 9;
 
 // A walked leaf drifts from the exact level by about one rounding per step;
 // every ANCHOR_SPACING-th leaf is computed exactly again. The middle leaf, next
@@ -212,6 +222,33 @@ double deviance(double x, double mean) {
     }
 }
 
+/// Whether the leaves capped at the largest double carry more than a
+/// negligible share of the forward. Weighted by their levels, the leaves
+/// follow the binomial law of share.q per step: the capped ones, of at most m
+/// moves down, weigh at most exp(-(deviance(m, n q) + deviance(n - m, n p)))
+/// while m lies below the mean n q.
+bool caps_forward(unsigned steps, double log_level, double log_up, double log_down, Probabilities share) {
+    const double n = steps;
+    const double capped =
+        std::floor((log_level + n * log_up - std::log(LARGEST)) / (log_up - log_down));
+    if (!(capped >= 0)) return false;
+    const double mean = n * share.q;
+    if (capped >= mean) return true;
+    const double exponent = capped == 0 ? -n * std::log(share.p)
+                                        : deviance(capped, mean) + deviance(n - capped, n * share.p);
+    return exponent < NEGLIGIBLE_EXPONENT;
+}
+
+/// The one line of a payoff that follows the same line on both sides of its
+/// strike, as a future's does; nothing for any other.
+std::optional<PayoffLine> single_line(const Instrument& instrument) {
+    const std::optional<PayoffSides> sides = instrument.payoff_sides();
+    if (!sides || sides->above.constant != sides->below.constant || sides->above.slope != sides->below.slope) {
+        return std::nullopt;
+    }
+    return sides->above;
+}
+
 /// A walk over leaves first, first + 1, ... to last = steps, counted from the
 /// end of the tree it leaves (the highest leaf for a walk down, the lowest
 /// for a walk up), along which leaf i + 1 weighs odds * ratios[i] times as
@@ -325,11 +362,21 @@ struct StepSum {
 }  // namespace
 
 double BinomialTreePricer::Limit::value(const Instrument& instrument) const {
+    if (std::isnan(discount)) return discount;
+    const std::optional<PayoffSides> sides = instrument.payoff_sides();
+    const double strike = instrument.strike();
     double sum = 0;
     for (int k = 0; k < 2; ++k) {
-        if (weight[k] != 0) sum += weight[k] * instrument.payoff(level[k]);
+        if (weight[k] == 0) continue;
+        if (!sides || level[k] == strike) {
+            sum += discount * (weight[k] * instrument.payoff(level[k]));
+            continue;
+        }
+        const PayoffLine& line = level[k] > strike ? sides->above : sides->below;
+        if (line.constant != 0) sum += line.constant * (weight[k] * discount);
+        if (line.slope != 0) sum += line.slope * present[k];
     }
-    return discount * sum;
+    return sum;
 }
 
 double BinomialTreePricer::Geometry::leaf(unsigned i) const {
@@ -361,11 +408,14 @@ BinomialTreePricer::BinomialTreePricer(unsigned steps) {
     }
 }
 
-BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
-                                                          const Instrument& instrument) const {
+double BinomialTreePricer::years_to_expiry(const Market& market, const Instrument& instrument) {
     const usr::P<TradingSchedule>& schedule = market.trading_schedule();
     if (!schedule) throw QuorvaException("Market has no trading schedule");
+    return schedule->year_frac(market.time(), instrument.expiry());
+}
 
+BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
+                                                          const Instrument& instrument) const {
     Geometry g;
     g.steps = steps();
     g.level = market.level();
@@ -378,7 +428,7 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
     }
     const double r = market.rate();
     const double b = r - market.div_yield();
-    g.tau = schedule->year_frac(market.time(), instrument.expiry());
+    g.tau = years_to_expiry(market, instrument);
     g.volatility = sigma;
     g.rate = r;
     g.yield = market.div_yield();
@@ -386,13 +436,14 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
     g.degenerate = true;
 
     // At or after expiry the instrument is worth its payoff at the level.
-    g.limit = Limit{1, {g.level, 0}, {1, 0}};
+    g.limit = Limit{1, {g.level, 0}, {1, 0}, {g.level, 0}};
     if (!(g.tau > 0)) return g;
     // Without volatility (or without an index) the level grows to its forward
     // for certain.
+    const double index_share = g.level * std::exp(-market.div_yield() * g.tau);
     auto forward_limit = [&] {
         const double forward = g.level * std::exp(b * g.tau);
-        g.limit = Limit{std::exp(-r * g.tau), {forward, 0}, {1, 0}};
+        g.limit = Limit{std::exp(-r * g.tau), {forward, 0}, {1, 0}, {index_share, 0}};
         return forward;
     };
     if (sigma == 0 || !(g.level > 0)) {
@@ -408,7 +459,14 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
     const double d2 = centre - spread / 2;
     const Probabilities share = peizer_pratt(d1, g.steps);
     const Probabilities risk = peizer_pratt(d2, g.steps);
-    if (!(std::min(std::min(share.p, share.q), std::min(risk.p, risk.q)) >= SMALLEST)) {
+    const double dt = g.tau / g.steps;
+    const double log_up = b * dt + std::log(share.p / risk.p);
+    const double log_down = b * dt + std::log(share.q / risk.q);
+    // An American option keeps its tree, whose early exercise at uncapped
+    // nodes is worth far more than what the capped leaves lose.
+    const bool wide = !instrument.american() && d1 > WIDE_DEVIATIONS && d2 < -WIDE_DEVIATIONS &&
+                      caps_forward(g.steps, std::log(g.level), log_up, log_down, share);
+    if (wide || !(std::min(std::min(share.p, share.q), std::min(risk.p, risk.q)) >= SMALLEST)) {
         const double forward = forward_limit();
         if (std::isnan(d1)) {
             g.limit.discount = std::numeric_limits<double>::quiet_NaN();
@@ -416,28 +474,30 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
             // A spread too wide for any tree: almost all the weight at 0, and
             // the little left far enough out to keep the forward.
             const double high = std::min(forward / FAR_WEIGHT, LARGEST);
-            const double w = forward / high;
+            const double w = std::min(forward / high, 1.0);
             g.limit.level[0] = 0;
             g.limit.weight[0] = 1 - w;
+            g.limit.present[0] = 0;
             g.limit.level[1] = high;
             g.limit.weight[1] = w;
+            g.limit.present[1] = index_share;
         }
         // Otherwise the whole distribution lies on one side of the strike,
         // where every payoff is linear: its value is that at the forward.
         return g;
     }
 
-    const double dt = g.tau / g.steps;
     g.p = risk.p;
     g.q = risk.q;
-    g.log_up = b * dt + std::log(share.p / risk.p);
-    g.log_down = b * dt + std::log(share.q / risk.q);
+    g.log_up = log_up;
+    g.log_down = log_down;
     g.discount = std::exp(-r * dt);
     g.degenerate = false;
     return g;
 }
 
 double BinomialTreePricer::price(const Market& market, const Instrument& instrument) {
+    if (const std::optional<PayoffLine> line = single_line(instrument)) return line_value(market, instrument, *line);
     const Geometry g = geometry(market, instrument);
     if (instrument.american()) return american_price(market, g, instrument);
     return european(g, instrument);
@@ -493,6 +553,15 @@ double BinomialTreePricer::american_price(const Market& market, const Geometry& 
         value = american(market, g, instrument, false);
     }
     return std::max(std::max(value, european_value), payoff);
+}
+
+double BinomialTreePricer::line_value(const Market& market, const Instrument& instrument, const PayoffLine& line) {
+    const double tau = years_to_expiry(market, instrument);
+    if (!(tau > 0)) return instrument.payoff(market.level());
+    double value = 0;
+    if (line.constant != 0) value += line.constant * std::exp(-market.rate() * tau);
+    if (line.slope != 0) value += line.slope * (market.level() * std::exp(-market.div_yield() * tau));
+    return value;
 }
 
 double BinomialTreePricer::american(const Market& market, const Geometry& g, const Instrument& instrument,
@@ -791,6 +860,8 @@ double BinomialTreePricer::delta(const Market& market, const Instrument& instrum
 }
 
 double BinomialTreePricer::gamma(const Market& market, const Instrument& instrument) {
+    // A line has no curvature, which differences of its prices would miss by rounding.
+    if (single_line(instrument)) return 0;
     Market::Delta shift;
     shift.level() = GAMMA_LEVEL_SHIFT;
     return price(market + shift, instrument) - 2 * price(market, instrument) +
@@ -817,21 +888,19 @@ double BinomialTreePricer::rho(const Market& market, const Instrument& instrumen
 
 double BinomialTreePricer::implvol(const Market& market, const Instrument& instrument,
                                    double price) {
-    // Bisection cannot tell a NaN residue from a root below it.
     if (std::isnan(price)) return NOT_FOUND;
 
     Market flat(market);
     flat.smile() = Smile(Smile::STICKY_DELTA, 0, 0);
     const PriceResidue residue(*this, flat, instrument, price);
-    const math::solve::BisectionMethod bisection(IMPLVOL_ITERATIONS);
-    try {
-        const math::solve::Interval root =
-            bisection.solve(residue, math::solve::Interval(IMPLVOL_LOW, IMPLVOL_HIGH),
-                            IMPLVOL_TOLERANCE);
-        if (math::solve::Solver::tolerates(root, IMPLVOL_TOLERANCE)) return median(root);
-    } catch (const math::MathException&) {
+    const std::vector<double> roots =
+        math::solve::RootScan(IMPLVOL_SAMPLES, IMPLVOL_TOLERANCE).roots(residue, IMPLVOL_LOW, IMPLVOL_HIGH);
+    const double preferred = market.volatility() + market.smile().eval(instrument.strike(), market.level());
+    double nearest = NOT_FOUND;
+    for (const double root : roots) {
+        if (std::fabs(root - preferred) < std::fabs(nearest - preferred)) nearest = root;
     }
-    return NOT_FOUND;
+    return nearest;
 }
 
 }  // namespace quorva

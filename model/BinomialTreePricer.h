@@ -27,7 +27,13 @@ public:
         double level[2];
         /// A weight of 0 leaves its level out.
         double weight[2];
+        /// weight * discount * level, formed so that it stays finite wherever
+        /// it is representable, even where the level alone overflows.
+        double present[2];
 
+        /// Off the strike, a payoff of one line each side is valued from
+        /// `present`, so that a forward beyond the largest double still gives
+        /// the finite value of the index's share; NaN in, NaN out.
         double value(const Instrument& instrument) const;
     };
 
@@ -75,9 +81,11 @@ public:
     Geometry geometry(const Market& market, const Instrument& instrument) const;
 
     /// In index points per unit of the instrument. Throws only as geometry()
-    /// does. Finite whenever the market's numbers, the forward and the payoffs
-    /// near it are; NaN in, NaN out. At or after expiry, the payoff at the
-    /// level. A payoff of one line on each side of the strike is summed
+    /// does. Finite wherever the value is representable, whatever the
+    /// volatility; infinite where it is not; NaN in, NaN out. At or after
+    /// expiry, the payoff at the level. A payoff of one line across the strike
+    /// (a future) is valued in closed form, needing no volatility. A payoff of
+    /// one line on each side of the strike is summed
     /// mostly in closed form; any other is summed over the leaves, which needs
     /// it monotone in the level (it bounds the leaves left out). An American
     /// option is worth its European value plus the premium integrated along
@@ -104,7 +112,7 @@ public:
     /// Greeks are plain differences of prices, not divided by their shifts.
     /// Central, level +-0.5: change for one index point.
     double delta(const Market& market, const Instrument& instrument);
-    /// Level +-1: change of delta for one index point.
+    /// Level +-1: change of delta for one index point; exactly 0 for a future.
     double gamma(const Market& market, const Instrument& instrument);
     /// Central, volatility +-0.005: change for one volatility point.
     double vega(const Market& market, const Instrument& instrument);
@@ -113,16 +121,23 @@ public:
     /// Central, rate +-0.005: change for one rate point.
     double rho(const Market& market, const Instrument& instrument);
 
-    /// The flat volatility (annual fraction, between 0.01 and 2, any smile
-    /// ignored) at which the instrument prices at price; the largest finite
-    /// double when no such volatility is found. Only failures of the
-    /// schedule or the instrument throw.
+    /// The flat volatility (annual fraction, between 0.0001 and 10, any smile
+    /// ignored) at which the instrument prices at price; where several do, as
+    /// for a digital, whose price rises and then falls with the volatility,
+    /// the one nearest the market's volatility at the instrument's strike.
+    /// The largest finite double when no such volatility is found. Only
+    /// failures of the schedule or the instrument throw.
     double implvol(const Market& market, const Instrument& instrument, double price);
 
 private:
     /// The value of the instrument's payoff at expiry alone.
     double european(const Geometry& g, const Instrument& instrument);
     double american_price(const Market& market, const Geometry& g, const Instrument& instrument);
+    /// Throws QuorvaException for a market without a trading schedule.
+    static double years_to_expiry(const Market& market, const Instrument& instrument);
+    /// A payoff of one line in closed form: its constant discounted at the
+    /// rate and its slope times the index discounted at the yield.
+    static double line_value(const Market& market, const Instrument& instrument, const PayoffLine& line);
     double induction(const Geometry& g, const Instrument& instrument);
     double american(const Market& market, const Geometry& g, const Instrument& instrument, bool whole_tree);
     /// Without a tree: the best discounted payoff at the forward over the

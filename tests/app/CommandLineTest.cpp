@@ -20,6 +20,7 @@ const std::string CALL = "1.\t+1\t100C 20jun99 @23:59\t\n";
 const std::string PUT = "2.\t-1\t95P 20jun99 @23:59\t\n";
 const std::string LISTED_CALL = CALL + "\n\n";
 const std::string OOPS = "Error: Unknown command - 'oops'\n";
+const std::string FAILS_OOPS = "Error: fails.q:1: Unknown command - 'oops'\n";
 const std::string HINT = "Try 'quorva --help' for more information.\n";
 
 /// Runs each case in a folder of its own that holds the scripts below.
@@ -31,10 +32,11 @@ protected:
         write("opens.q", "# opens a position\nadd 100C 20jun2099\n");
         write("lists.q", "  # lists the portfolio\nlist\n");
         write("fails.q", "oops\nprice\n");
+        write("exits.q", "add 100C 20jun2099\nexit\nadd 1C 1jan2099\n");
         ASSERT_EQ(0, mkdir("folder.q", 0700));
     }
     void TearDown() override {
-        for (const char* name : {"opens.q", "lists.q", "fails.q"}) std::remove(name);
+        for (const char* name : {"opens.q", "lists.q", "fails.q", "exits.q"}) std::remove(name);
         rmdir("folder.q");
         EXPECT_EQ(0, chdir("/"));
         rmdir(folder_);
@@ -77,14 +79,21 @@ TEST_F(CommandLine, ScriptsRunInOrderWithoutPromptsAndSetTheExitStatus) {
         {"-c 'add 100C 20jun2099' -i", "list\n", INSTRUCTIONS + "> " + LISTED_CALL + "> ", 0},
         // Errors typed at the prompt leave the status alone; errors in scripts do not.
         {"-i -c list", "oops\n", INSTRUCTIONS + "> " + OOPS + "> ", 0},
-        {"-i fails.q", "", OOPS + "+0\n" + INSTRUCTIONS + "> ", 1},
-        {"fails.q opens.q lists.q", "", OOPS + "+0\n" + LISTED_CALL, 1},
-        {"--bail fails.q opens.q lists.q", "", OOPS, 1},
+        {"-i fails.q", "", FAILS_OOPS + "+0\n" + INSTRUCTIONS + "> ", 1},
+        {"fails.q opens.q lists.q", "", FAILS_OOPS + "+0\n" + LISTED_CALL, 1},
+        {"--bail fails.q opens.q lists.q", "", FAILS_OOPS, 1},
+        // Errors say where they come from, but for standard input's.
+        {"-c 'list; oops' - fails.q", "list\noops\n",
+         "Error: -c:2: Unknown command - 'oops'\n" + OOPS + FAILS_OOPS + "+0\n", 1},
         {"--bail -i -c list", "oops\nprice\n", INSTRUCTIONS + "> " + OOPS, 1},
         {"--bail", "oops\nprice\n", INSTRUCTIONS + "> " + OOPS, 1},
         // `exit` ends every script after it and the prompt too.
         {"-i -c 'exit; list' opens.q", "list\n", "", 0},
-        {"opens.q -c 'oops; exit' lists.q", "", OOPS, 1},
+        {"opens.q -c 'oops; exit' lists.q", "", "Error: -c:1: Unknown command - 'oops'\n", 1},
+        {"exits.q lists.q", "", "", 0},
+        // In a sourced file it ends only the sourcing.
+        {"-c 'source exits.q; list'", "", LISTED_CALL, 0},
+        {"-i -c 'source exits.q'", "list\n", INSTRUCTIONS + "> " + LISTED_CALL + "> ", 0},
     };
     for (const auto& c : cases) {
         const Outcome run = run_binary(c.input, c.arguments);
@@ -102,8 +111,9 @@ TEST_F(CommandLine, WrongOptionsAndUnreadableFilesRunNothing) {
         {"--nope", "quorva: unrecognised option '--nope'\n" + HINT},
         {"opens.q -c", "quorva: the required argument for option '--command' is missing\n" + HINT},
         {"-c list opens.q missing.q lists.q folder.q",
-         "quorva: cannot read 'missing.q': No such file or directory\n"
-         "quorva: cannot read 'folder.q': Is a directory\n"},
+         "quorva: Cannot read file 'missing.q': No such file or directory\n"
+         "quorva: Cannot read file 'folder.q': Is a directory\n"},
+        {"missing.q lists.q", "quorva: Cannot read file 'missing.q': No such file or directory\n"},
     };
     for (const auto& c : cases) {
         const Outcome run = run_binary("list\n", c.arguments);

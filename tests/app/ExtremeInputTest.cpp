@@ -91,10 +91,8 @@ TEST_P(ExtremeMarket, ImpliedVolatilityAndCalibrationGiveAResultOrAnError) {
         }
     }
     const std::string out = session.run("calibrate 100 -1 0 50 -100 1 0");
-    EXPECT_EQ(0u, out.find("\nCalibrating with:\n")) << GetParam() << "\n" << out;
-    const std::size_t error = out.find("Error: ");
-    EXPECT_TRUE(error == std::string::npos ? count_lines(out) == POSITIONS + 2
-                                           : ends_with(out, "Error: Failed to calculate implied volatility\n"))
+    EXPECT_TRUE(out == "Error: Failed to calculate implied volatility\n" ||
+                (out.find("\nCalibrating with:\n") == 0 && count_lines(out) == POSITIONS + 2))
         << GetParam() << "\n" << out;
 }
 
@@ -103,16 +101,20 @@ INSTANTIATE_TEST_SUITE_P(Markets, ExtremeMarket,
                                            "set rate -100", "set rate 1e6", "set divyld 1e6",
                                            "set stickystrike\nset level 1e-300"));
 
-TEST(ExtremeInput, AMegabyteLine) {
+TEST(ExtremeInput, LinesUpToAMegabyteRunAndLongerOnesFail) {
     ConsoleSession session(50);
-    const std::string megabyte(1 << 20, 'x');
-    EXPECT_EQ("Error: Unknown command - '" + megabyte + "'\n", session.run(megabyte));
-    EXPECT_EQ("Error: Unexpected tokens found\n", session.run("market " + megabyte));
-    EXPECT_EQ(session.run("market"), session.run(std::string(1 << 20, ' ') + "market"));
-    const std::string digits(1 << 20, '9');
+    const std::size_t megabyte = 1 << 20;
+    const std::string x(megabyte, 'x');
+    EXPECT_EQ("Error: Unknown command - '" + x.substr(0, 60) + "...'\n", session.run(x));
+    EXPECT_EQ("Error: Unexpected tokens found\n", session.run("market " + x.substr(7)));
+    EXPECT_EQ(session.run("market"), session.run(std::string(megabyte - 6, ' ') + "market"));
+    const std::string digits(megabyte - 10, '9');
     EXPECT_EQ("Error: Expected value\n", session.run("set level " + digits));
-    EXPECT_EQ("Error: Expected strike\n", session.run("add " + digits + "C 20mar09"));
+    EXPECT_EQ("Error: Expected strike\n", session.run("add " + digits.substr(12) + "C 20mar09"));
+    // One byte more is refused whole, and the next line runs.
+    EXPECT_EQ("Error: Line too long\n", session.run("set level 90 " + x));
     EXPECT_EQ("", session.run("list"));
+    EXPECT_NE(std::string::npos, session.run("market").find("level  = 100\n"));
 }
 
 TEST(ExtremeInput, NulBytesAreOrdinaryCharacters) {
@@ -124,18 +126,20 @@ TEST(ExtremeInput, NulBytesAreOrdinaryCharacters) {
     EXPECT_EQ("", session.run("list"));
 }
 
-TEST(ExtremeInput, ErrorLinesKeepNulBytesOfTheMessage) {
+TEST(ExtremeInput, ErrorLinesEchoNulBytesEscaped) {
     ConsoleSession session(50);
     using namespace std::string_literals;
-    EXPECT_EQ("Error: Unknown command - 'mar\0ket'\n"s, session.run("mar\0ket"s));
-    EXPECT_EQ("Error: Unknown command - '\0'\n"s, session.run("\0"s));
-    EXPECT_EQ("Error: Unknown market parameter 'le\0vel'\n"s, session.run("set le\0vel 1"s));
+    EXPECT_EQ("Error: Unknown command - 'mar\\x00ket'\n"s, session.run("mar\0ket"s));
+    EXPECT_EQ("Error: Unknown command - '\\x00'\n"s, session.run("\0"s));
+    EXPECT_EQ("Error: Unknown market parameter 'le\\x00vel'\n"s, session.run("set le\0vel 1"s));
 }
 
 TEST(ExtremeInput, BytesThatAreNotUtf8) {
     ConsoleSession session(50);
-    EXPECT_EQ("Error: Unknown command - '\xff\xfe'\n", session.run("\xff\xfe"));
-    EXPECT_EQ("Error: Unknown command - 'price\xc3'\n", session.run("price\xc3"));
+    EXPECT_EQ("Error: Unknown command - '\\xff\\xfe'\n", session.run("\xff\xfe"));
+    EXPECT_EQ("Error: Unknown command - 'price\\xc3'\n", session.run("price\xc3"));
+    EXPECT_EQ("Error: Unknown command - '\\x93quote\\x94'\n", session.run("\x93quote\x94"));
+    EXPECT_EQ("Error: Unknown command - 'a\\x01b\\x7f'\n", session.run("a\x01" "b\x7f"));
     EXPECT_EQ("Error: Invalid metric\n", session.run("list pr\xe9" "ce"));
     EXPECT_EQ("Error: Unexpected tokens found\n", session.run("set level 1\xa0"));
     EXPECT_EQ("Error: Unknown month\n", session.run("add 100C 20m\xe4r09"));

@@ -2,7 +2,7 @@
 // nothing, and failures that name the file and line.
 
 #include "ConsoleSession.h"
-#include "app/RoundTrip.h"
+#include "files/RoundTrip.h"
 #include "tests/charting/FakeGnuplot.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +59,31 @@ TEST_F(FileCommands, SaveThenLoadGivesTheSameMarketAndPortfolio) {
     EXPECT_NE(std::string::npos, fresh.run("market").find("[realtime]"));
 }
 
+// Days added to an exchange's calendar are listed, saved and loaded with it,
+// and dropped when another exchange is chosen.
+TEST_F(FileCommands, AddedExchangeDaysGoWhereTheirExchangeGoes) {
+    session.run("set date 6jan25\nset time 12:00\nadd 100C 10jan25 @16:00\nset trading nyse");
+    const std::string rules_only = session.run("price");
+    EXPECT_EQ("", session.run("set holiday 9jan25\nset holiday 8jan25 @13:00\nset holiday 8 jan 2025 @12:00\n"
+                              "set trading nyse"));
+    const std::string market = session.run("market");
+    EXPECT_NE(std::string::npos, market.find("trade  = NYSE\nadded  = 08jan25 @12:00, 09jan25\n\n")) << market;
+    // 6 January from noon, 7 January, 8 January to noon, 10 January.
+    const quorva::Market& m = session.console().market();
+    EXPECT_EQ(240 + 390 + 150 + 390, m.trading_schedule()->trading_minutes(m.time(), session.console().portfolio()[0].second->expiry()));
+    EXPECT_NE(rules_only, session.run("price"));
+
+    ASSERT_EQ("", session.run("save " + path("nyse.txt")));
+    EXPECT_NE(std::string::npos,
+              read_all(path("nyse.txt")).find("\nset trading nyse\nset holiday 08jan25 @12:00\nset holiday 09jan25\n"));
+    ConsoleSession fresh;
+    EXPECT_EQ("", fresh.run("load " + path("nyse.txt")));
+    EXPECT_EQ(state(session), state(fresh));
+    EXPECT_EQ("", fresh.run("set trading lse\nset trading nyse"));
+    EXPECT_NE(std::string::npos, fresh.run("market").find("trade  = NYSE\n\n"));
+    EXPECT_EQ(rules_only, fresh.run("price"));
+}
+
 TEST_F(FileCommands, PercentsReadBackToTheLastBit) {
     std::mt19937_64 random(7);
     std::uniform_real_distribution<double> fraction(-1, 3);
@@ -110,10 +135,74 @@ TEST_F(FileCommands, SourceRunsLinesUntilTheFirstFailure) {
     EXPECT_NE(std::string::npos, market.find("rate   = 1%\n")) << market;
     EXPECT_EQ(1u, session.console().portfolio().size());
 
-    std::string nested = "Error: ";
-    for (int i = 0; i < 16; ++i) nested += path("inner.txt") + ":2: ";
-    EXPECT_EQ(nested + "Source files nested too deeply\n", session.run("source " + path("inner.txt")));
+    const std::string inner = path("inner.txt") + ":2: ";
+    EXPECT_EQ("Error: " + inner + "... 14 more ... " + inner + "Source files nested too deeply\n",
+              session.run("source " + path("inner.txt")));
     EXPECT_EQ("Error: Unexpected tokens found\n", session.run("source a b"));
+}
+
+TEST_F(FileCommands, ExitInASourcedFileEndsItAndTheFilesThatSourcedIt) {
+    write("inner.txt", "set vol 30\nexit\nset vol 40\n");
+    write("middle.txt", "source " + path("inner.txt") + "\nset rate 9\n");
+    EXPECT_EQ("", session.run("source " + path("middle.txt") + "\nset level 90"));
+    EXPECT_FALSE(session.console().stopped());
+    const std::string market = session.run("market");
+    EXPECT_EQ(0u, market.find("level  = 90\nvol    = 30%\nsmile  = (-, 0, 0)\nrate   = 5%\n")) << market;
+    // The next file runs whole; `exit` typed at the prompt still ends the run.
+    EXPECT_EQ("", session.run("source " + path("middle.txt")));
+    EXPECT_NE(std::string::npos, session.run("market").find("rate   = 5%\n"));
+    session.run("exit\nset level 50");
+    EXPECT_TRUE(session.console().stopped());
+}
+
+// Each case runs in a session of its own that asks, as at a terminal.
+TEST_F(FileCommands, LeavingAChangedBookAsksOnceEachTime) {
+    const std::string question = "The book has changed since it was saved. Leave anyway? [y/N] ";
+    const std::string save = "save " + path("book.txt") + "\n";
+    const struct {
+        std::string input;
+        int questions;
+        bool stopped;
+    } cases[] = {
+        {"add 100C 20mar10\nexit\nno\nexit\nY\nexit\n", 2, true},
+        {"add 100C 20mar10\nexit\n\nexit\n yes \n", 2, true},
+        {"add 100C 20mar10\n" + save + "exit\n", 0, true},
+        {"add 100C 20mar10\n" + save + "set vol 30\nexit\ny\n", 1, true},
+        {"add 100C 20mar10\n" + save + "del 1\nadd 100C 20mar10\nexit\n", 0, true},
+        {"load " + path("book.txt") + "\nexit\n", 0, true},
+        {"set vol 30\nexit\n", 0, true},
+        // The end of the input asks too; ended again, it leaves.
+        {"add 100C 20mar10\n", 1, false},
+        {"add 100C 20mar10\nexit\nn\n", 2, false},
+    };
+    for (const auto& c : cases) {
+        ConsoleSession asking;
+        asking.pin_clock();
+        asking.console().set_confirm_leaving(true);
+        const std::string out = asking.raw(c.input);
+        int asked = 0;
+        for (std::size_t at = out.find(question); at != std::string::npos; at = out.find(question, at + 1)) ++asked;
+        EXPECT_EQ(c.questions, asked) << c.input << out;
+        EXPECT_EQ(c.stopped, asking.console().stopped()) << c.input;
+    }
+    // Scripts and piped input are never asked.
+    EXPECT_EQ("> > ", session.raw("add 100C 20mar10\nexit"));
+    EXPECT_TRUE(session.console().stopped());
+}
+
+TEST_F(FileCommands, SavedTextHoldsStrikesAsTyped) {
+    session.pin_clock();
+    session.run("add 100C 20mar09\nadd -2 95.5P 20jun09 @16:30\nadd +0.25 1e3U 18dec09\nadd 1234567.125F 1jan10\n"
+                "add 0.1D 2feb10\nadd 1e-7C 3mar10");
+    session.run("save " + path("book.txt"));
+    const std::string saved = read_all(path("book.txt"));
+    EXPECT_EQ("add +1 100C 20mar09 @23:59\n"
+              "add -2 95.5P 20jun09 @16:30\n"
+              "add +0.25 1000U 18dec09 @23:59\n"
+              "add +1 1234567.125F 01jan10 @23:59\n"
+              "add +1 0.1D 02feb10 @23:59\n"
+              "add +1 1e-07C 03mar10 @23:59\n",
+              saved.substr(saved.find("add ")));
 }
 
 TEST_F(FileCommands, SmileAndEmptyPortfolioCommands) {

@@ -4,10 +4,13 @@
 #include "ConsoleSession.h"
 #include "HelpText.h"
 
-#include "app/Progress.h"
+#include "terminal/Progress.h"
 
 #include <gtest/gtest.h>
 
+#include <boost/filesystem.hpp>
+
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -28,7 +31,7 @@ TEST(Completion, CommandWordsAtTheStartOfALine) {
 TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
     EXPECT_EQ(Words({"trading"}), QuorvaConsole::completions("set ", "tr"));
     EXPECT_EQ(Words({"stickystrike", "stickydelta"}), QuorvaConsole::completions("set ", "st"));
-    EXPECT_EQ(Words({"continuous", "lse"}), QuorvaConsole::completions("set trading ", ""));
+    EXPECT_EQ(Words({"continuous", "lse", "eurex", "nyse"}), QuorvaConsole::completions("set trading ", ""));
     EXPECT_EQ(Words(), QuorvaConsole::completions("set vol ", ""));
     EXPECT_EQ(Words({"level", "vol", "rate", "divyld", "days"}), QuorvaConsole::completions("for ", ""));
     EXPECT_EQ(Words({"divyld", "days"}), QuorvaConsole::completions("for level 1 to 2 step 1, ", "d"));
@@ -51,6 +54,44 @@ TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
     EXPECT_EQ(Words(), QuorvaConsole::completions("nonsense ", ""));
 }
 
+TEST(Completion, AmericanAfterTheExpiryOfACallOrAPut) {
+    const struct {
+        const char* before;
+        const char* prefix;
+        Words expected;
+    } cases[] = {
+        {"add 100C 20mar09 ", "", {"american"}},
+        {"add -2 95p 20 jun 2010 @16:", "30", {}},
+        {"add -2 95p 20 jun 2010 @16:30 ", "A", {}},
+        {"add -2 95p 20 jun 2010 @16:30 ", "a", {"american"}},
+        {"add +3 100C 20mar ", "am", {"american"}},
+        {"add 100C ", "", {}},
+        {"add 100F 20mar09 ", "", {}},
+        {"add -100C 20mar09 ", "", {}},
+        {"add 100C 20mar09 american ", "", {}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.expected, QuorvaConsole::completions(c.before, c.prefix)) << c.before << c.prefix;
+    }
+}
+
+TEST(Completion, FileNamesAfterFileCommandsAndTheOutputSign) {
+    namespace fs = boost::filesystem;
+    const fs::path folder = fs::temp_directory_path() / fs::unique_path("quorva-complete-%%%%-%%%%");
+    fs::create_directories(folder / "books");
+    for (const char* name : {"book.txt", "bonds.csv", ".hidden"}) std::ofstream((folder / name).native());
+    const std::string dir = folder.native() + "/";
+    for (const std::string before : {"source ", "save ", "load ", "list price > ", "for vol 1 to 2: price >"}) {
+        EXPECT_EQ(Words({dir + "bonds.csv", dir + "book.txt", dir + "books/"}),
+                  QuorvaConsole::completions(before, dir + "bo"))
+            << before;
+    }
+    EXPECT_EQ(Words({dir + ".hidden"}), QuorvaConsole::completions("load ", dir + "."));
+    EXPECT_EQ(Words(), QuorvaConsole::completions("load " + dir + "book.txt ", ""));
+    EXPECT_EQ(Words(), QuorvaConsole::completions("save ", dir + "nothing/"));
+    fs::remove_all(folder);
+}
+
 TEST(HelpForOneCommand, ShowsItsFormsAndExamples) {
     ConsoleSession session;
     const std::string full = session.run("help");
@@ -62,6 +103,8 @@ TEST(HelpForOneCommand, ShowsItsFormsAndExamples) {
     }
     EXPECT_EQ(0u, session.run("help for").find("for PARAM FROM to TO [step STEP] [, PARAM FROM to TO [step STEP]]:"));
     EXPECT_NE(std::string::npos, session.run("help set").find("set trading continuous|lse"));
+    EXPECT_EQ(0u, session.run("help add").find("add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] "
+                                               "[@HOUR:MINUTE] [american]\n"));
     session.expect_refusals({
         {"help me", "Unknown command - 'me'"},
         {"help MARKET", "Unknown command - 'MARKET'"},

@@ -1,7 +1,7 @@
 #include "ConsoleSession.h"
 
 #include "app/FixMarket.h"
-#include "app/MarketParamProxy.h"
+#include "book/MarketParamProxy.h"
 #include "calendar/Time.h"
 #include "foundation/QuorvaException.h"
 
@@ -90,8 +90,9 @@ TEST(SetCommand, Messages) {
             {"set realtime now", "Unexpected tokens found"},
             {"set stickystrike 1", "Unexpected tokens found"},
             {"set stickydelta x", "Unexpected tokens found"},
-            {"set trading", "Expected trading schedule 'continuous' or 'lse'"},
-            {"set trading LSE", "Expected trading schedule 'continuous' or 'lse'"},
+            {"set trading", "Expected trading schedule 'continuous', 'lse', 'eurex' or 'nyse'"},
+            {"set trading lsx", "Expected trading schedule 'continuous', 'lse', 'eurex' or 'nyse'"},
+            {"set holiday 9jan25", "Holidays need an exchange: set trading lse, eurex or nyse first"},
             {"set date 20march09", "Unknown month"},
             {"set date 29feb09", "Invalid date"},
             {"set date 20mar09 x", "Unexpected tokens found"},

@@ -1,4 +1,5 @@
 #include "ConsoleSession.h"
+#include "ScopedVariable.h"
 #include "tests/charting/FakeGnuplot.h"
 
 #include <gtest/gtest.h>
@@ -118,7 +119,7 @@ TEST_F(Plot, FileNamesGnuplotWouldMisreadAreRefused) {
     const Gnuplot gnuplot(false);
     session.expect_refusals({
         {"plot vol 10 to 30: price > `touch${IFS}x`.png", "Invalid file name"},
-        {"plot vol 10 to 30: price > \"q.png", "Invalid file name"},
+        {"plot vol 10 to 30: price > 'q\"x.png'", "Invalid file name"},
         {"plot vol 10 to 30: price > /nonexistent/folder/x.png",
          "Cannot write file '/nonexistent/folder/x.png'"},
     });
@@ -155,8 +156,17 @@ TEST_F(Plot, RefusalsComeBeforeGnuplotStarts) {
     EXPECT_FALSE(fs::exists(gnuplot.record()));
 }
 
+TEST_F(Plot, WithoutGnuplotRootTheGnuplotOnThePathDraws) {
+    const gnuplot::test::RecordingGnuplot gnuplot;
+    const ScopedVariable root("GNUPLOT_ROOT", std::nullopt);
+    const ScopedVariable path("PATH", "/nonexistent:" + (gnuplot.dir() / "bin").native() + ":/usr/bin");
+    EXPECT_EQ("", session.run("plot vol 10 to 30: price > " + (gnuplot.dir() / "c.png").native()));
+    EXPECT_EQ("set terminal png size 800,600", gnuplot.lines().at(0));
+}
+
 TEST_F(Plot, AMissingGnuplotIsReportedAndTheSessionGoesOn) {
     unsetenv("GNUPLOT_ROOT");
+    const ScopedVariable path("PATH", std::string("/nonexistent"));
     EXPECT_EQ("Error: Please set environment variable GNUPLOT_ROOT to the gnuplot install directory\n",
               session.run("plot vol 10 to 30: price"));
     const fs::path nowhere = fs::temp_directory_path() / fs::unique_path("quorva-none-%%%%-%%%%");
@@ -170,8 +180,8 @@ TEST_F(Plot, AMissingGnuplotIsReportedAndTheSessionGoesOn) {
 
 TEST_F(Plot, RealGnuplotWritesImagesOfTheRequestedSize) {
     const Gnuplot gnuplot(true);
-    // Line charts of one and of two series, and the heat map of a grid.
-    const std::string scenarios[] = {"level 80 to 120 step 5: delta", "vol 10 to 40: price payoff",
+    // Line charts of one series and of three, one on the right axis, and the heat map of a grid.
+    const std::string scenarios[] = {"level 80 to 120 step 5: delta", "vol 10 to 40: price payoff gamma",
                                      "level 80 to 120 step 5, vol 10 to 40 step 2: gamma"};
     for (const std::string& scenario : scenarios) {
         const fs::path png = gnuplot.file("chart.png");
@@ -204,13 +214,30 @@ TEST_F(Plot, SeveralSeriesGetAKeyAndADataBlockEach) {
     session.run("plot level 90 to 110 step 10: price[1] price[2] payoff > " + gnuplot.file("c.png").native());
     const std::vector<std::string> sent = lines_of(gnuplot.record());
     ASSERT_EQ(32u, sent.size());
-    EXPECT_EQ("set key below", sent[15]);
-    EXPECT_EQ("plot '-' using 1:2 with lines linetype 3 title \"price[1]\", '-' using 1:2 with lines linetype 4 "
-              "title \"price[2]\", '-' using 1:2 with lines linetype 5 title \"payoff\"",
+    EXPECT_EQ("set key above", sent[15]);
+    EXPECT_EQ("plot '-' using 1:2 with lines linecolor rgb \"#0072b2\" title \"price[1]\", '-' using 1:2 with lines "
+              "linecolor rgb \"#d55e00\" title \"price[2]\", '-' using 1:2 with lines linecolor rgb \"#009e73\" "
+              "title \"payoff\"",
               sent[19]);
     // Three blocks of three points, each ended by "e"; the payoff at 90 is the short puts' -2 * 5.
     for (std::size_t end : {23u, 27u, 31u}) EXPECT_EQ("e", sent[end]);
     EXPECT_EQ("90 -10", sent[28]);
+}
+
+// Gamma, some 500 times smaller than the price, gets the right axis; the axes
+// are named by the parameter and the series on each side.
+TEST_F(Plot, SeriesOfAFarSmallerScaleGoOnTheRightAxis) {
+    const Gnuplot gnuplot(false);
+    session.run("plot vol 10 to 30 step 10: price payoff gamma > " + gnuplot.file("c.png").native());
+    const std::vector<std::string> sent = lines_of(gnuplot.record());
+    ASSERT_GE(sent.size(), 25u);
+    EXPECT_EQ("set xlabel \"vol (%)\" font \"Arial,\"", sent[5]);
+    EXPECT_EQ("set ylabel \"price, payoff\" font \"Arial,\"", sent[10]);
+    EXPECT_EQ((std::vector<std::string>{"set y2label \"gamma\" font \"Arial,\"", "set y2tics out nomirror",
+                                        "set border 11"}),
+              std::vector<std::string>(sent.begin() + 19, sent.begin() + 22));
+    EXPECT_NE(std::string::npos, sent[22].find("linecolor rgb \"#009e73\" axes x1y2 title \"gamma\""));
+    EXPECT_EQ(sent[22].find("axes"), sent[22].rfind("axes")) << "one series on the right: " << sent[22];
 }
 
 TEST_F(Plot, AGridWithoutADisplayIsItsTable) {

@@ -1,11 +1,14 @@
 #include "ConsoleSession.h"
 
-#include "app/LazyMetric.h"
+#include "book/LazyMetric.h"
 #include "foundation/QuorvaException.h"
 
 #include <gtest/gtest.h>
 
+#include <boost/filesystem.hpp>
+
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -147,6 +150,30 @@ TEST(EmptyPortfolio, ListsNothingAndMetricsAreZero) {
     EXPECT_EQ("> +0> ", session.raw("list price"));
     EXPECT_EQ("+0\n", session.run("price"));
     EXPECT_EQ("Error: Index out of range\n", session.run("price[1]"));
+}
+
+// A future, a call and a put a year out: under any volatility or rate every
+// price is a finite number and keeps parity; a value beyond the doubles fails
+// the whole command, on the screen, in a file or in a table.
+TEST(ExtremeMarkets, PricesStayFiniteOrTheCommandFails) {
+    ConsoleSession session;
+    session.pin_clock();
+    session.run("add 100F 5mar10\nadd 100C 5mar10\nadd 100P 5mar10");
+    const std::string rows[] = {"1.\t+1\t100F 05mar10 @23:59\t+", "2.\t+1\t100C 05mar10 @23:59\t+",
+                                "3.\t+1\t100P 05mar10 @23:59\t+"};
+    const std::string at_vast = rows[0] + "2.41056\n" + rows[1] + "97.5284\n" + rows[2] + "95.1178\n+195.057\n\n";
+    for (const char* vol : {"4500", "8000", "1e6"}) EXPECT_EQ(at_vast, session.run(std::string("set vol ") + vol + "\nlist price"));
+    EXPECT_EQ(rows[0] + "97.5284\n" + rows[1] + "97.5284\n" + rows[2] + "0\n+195.057\n\n",
+              session.run("set vol 20\nset rate 1e6\nlist price"));
+
+    namespace fs = boost::filesystem;
+    const fs::path file = fs::temp_directory_path() / fs::unique_path("quorva-range-%%%%-%%%%.csv");
+    session.run("set rate 5\nset divyld -1e6");
+    for (const std::string& line : std::vector<std::string>{"list price", "list all", "list price > " + file.native(), "price", "vega[2]",
+                                   "for vol 10 to 30: price", "for level 90 to 110: delta > " + file.native()}) {
+        EXPECT_EQ("Error: Price out of range\n", session.run(line)) << line;
+    }
+    EXPECT_FALSE(fs::exists(file));
 }
 
 TEST(LazyMetric, NamesAreWholeWordsInAnyCase) {

@@ -26,15 +26,15 @@ TEST(RawInputEndToEnd, WindowsLineEndsRunExactlyAsPlainOnes) {
     EXPECT_NE(std::string::npos, plain.out.find("Error: Unknown market parameter 'foo'")) << plain.out;
 }
 
-TEST(RawInputEndToEnd, NulBytesAreReportedWholeAndTheRunGoesOn) {
+TEST(RawInputEndToEnd, NulBytesAreReportedEscapedAndTheRunGoesOn) {
     using namespace std::string_literals;
     const Outcome run = run_binary("mar\0ket\nset level 1\0\nset le\0vel 7\n\0\nset level 90\nmarket\nexit\n"s);
     EXPECT_EQ(0, run.exit_code);
     EXPECT_EQ("", run.err);
-    EXPECT_NE(std::string::npos, run.out.find("> Error: Unknown command - 'mar\0ket'\n> "s)) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("> Error: Unknown command - 'mar\\x00ket'\n> ")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("> Error: Unexpected tokens found\n> ")) << run.out;
-    EXPECT_NE(std::string::npos, run.out.find("> Error: Unknown market parameter 'le\0vel'\n> "s)) << run.out;
-    EXPECT_NE(std::string::npos, run.out.find("> Error: Unknown command - '\0'\n> "s)) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("> Error: Unknown market parameter 'le\\x00vel'\n> ")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find("> Error: Unknown command - '\\x00'\n> ")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("> level  = 90\n")) << run.out;
 }
 

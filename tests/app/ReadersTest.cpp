@@ -36,13 +36,13 @@ std::string failure(const std::string& text, Read read) {
 }
 
 std::string instrument_failure(const std::string& text) {
-    return failure(text, [](std::istream& in) { QuorvaConsole::read_instrument(in); });
+    return failure(text, [](std::istream& in) { QuorvaConsole::read_instrument(in, 2009); });
 }
 
 std::string printed(const std::string& text) {
     std::istringstream in(text);
     std::ostringstream out;
-    QuorvaConsole::read_instrument(in)->print(out);
+    QuorvaConsole::read_instrument(in, 2009)->print(out);
     return out.str();
 }
 
@@ -144,15 +144,15 @@ TEST(Readers, MonthsByAbbreviationInAnyCase) {
 TEST(Readers, TypedDates) {
     for (const char* text : {"20mar09", "20 Mar 09", "20MAR2009", "20 mar 9"}) {
         std::istringstream in(text);
-        EXPECT_TRUE(QuorvaConsole::read_date(in) == chrono::Date(2009, chrono::Date::MAR, 20)) << text;
+        EXPECT_TRUE(QuorvaConsole::read_date(in, 2031) == chrono::Date(2009, chrono::Date::MAR, 20)) << text;
     }
     std::istringstream this_year("20mar");
-    EXPECT_EQ(quorva::Time::now().date().year(), QuorvaConsole::read_date(this_year).year());
+    EXPECT_EQ(2031, QuorvaConsole::read_date(this_year, 2031).year());
     std::istringstream leap("29feb08");
-    EXPECT_TRUE(QuorvaConsole::read_date(leap) == chrono::Date(2008, chrono::Date::FEB, 29));
+    EXPECT_TRUE(QuorvaConsole::read_date(leap, 2009) == chrono::Date(2008, chrono::Date::FEB, 29));
 
     const auto date_failure = [](const std::string& text) {
-        return failure(text, [](std::istream& in) { QuorvaConsole::read_date(in); });
+        return failure(text, [](std::istream& in) { QuorvaConsole::read_date(in, 2009); });
     };
     EXPECT_EQ("Invalid date", date_failure("29feb09"));
     EXPECT_EQ("Invalid date", date_failure("20mar100"));
@@ -167,7 +167,7 @@ TEST(Readers, TypedInstrumentsPrintBack) {
     EXPECT_EQ("95.5P 20mar09 @23:59", printed("95.5p20mar09"));
     EXPECT_EQ("1000U 15jun10 @09:00", printed("1000 U 15 jun 2010 @ 9:00"));
     EXPECT_EQ("100F 20mar09 @23:59", printed("100f20mar09"));
-    EXPECT_EQ("-5D 01jan00 @00:00", printed("-5D1jan00@0:0"));
+    EXPECT_EQ("0D 01jan00 @00:00", printed("0D1jan00@0:0"));
     // The printed form reads back to itself.
     EXPECT_EQ("102.5C 31dec10 @09:05", printed(printed("102.5c 31dec10 @9:05")));
 }
@@ -198,6 +198,7 @@ TEST(Readers, PrintedInstantsReadBackOverTheWholeCalendar) {
 TEST(Readers, EveryInstrumentMessage) {
     EXPECT_EQ("Expected strike", instrument_failure("C20mar09"));
     EXPECT_EQ("Expected strike", instrument_failure(""));
+    EXPECT_EQ("Strike must not be negative", instrument_failure("-0.5P 20mar09"));
     EXPECT_EQ("Expected instrument code letter", instrument_failure("100 20mar09"));
     EXPECT_EQ("Expected instrument code letter", instrument_failure("100"));
     EXPECT_EQ("Expected day", instrument_failure("100X"));

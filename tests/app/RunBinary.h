@@ -24,8 +24,9 @@ inline std::string read_file(const char* name) {
 }
 
 /// Runs the binary with `input` as its standard input, byte for byte, and
-/// `arguments` as shell words.
-inline Outcome run_binary(const std::string& input, const std::string& arguments = "") {
+/// `arguments` as shell words, after the shell commands `before` (limits).
+inline Outcome run_binary(const std::string& input, const std::string& arguments = "",
+                          const std::string& before = "") {
     char in_name[] = "/tmp/quorva-raw-in-XXXXXX";
     char err_name[] = "/tmp/quorva-raw-err-XXXXXX";
     const int in_fd = mkstemp(in_name);
@@ -34,7 +35,7 @@ inline Outcome run_binary(const std::string& input, const std::string& arguments
     EXPECT_EQ(static_cast<ssize_t>(input.size()), write(in_fd, input.data(), input.size()));
     close(in_fd);
     close(err_fd);
-    const std::string command = std::string("env -u GNUPLOT_ROOT -u DISPLAY -u WAYLAND_DISPLAY ") +
+    const std::string command = before + "env -u GNUPLOT_ROOT -u DISPLAY -u WAYLAND_DISPLAY " +
                                 QUORVA_BINARY + " " + arguments + " < " + in_name + " 2> " + err_name;
     FILE* pipe = popen(command.c_str(), "r");
     Outcome run{"", "", -1};

@@ -2,11 +2,15 @@
 // against one-parameter tables, the clock as a parameter, and the payoff.
 
 #include "ConsoleSession.h"
-#include "app/Progress.h"
-#include "app/Scenario.h"
+#include "book/Scenario.h"
+#include "foundation/QuorvaException.h"
+#include "terminal/Interrupt.h"
+#include "terminal/Progress.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <csignal>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -92,6 +96,45 @@ TEST_F(ScenarioTest, DaysMoveTheClockByTheTradingCalendar) {
     session.run("set realtime");
     session.run("for days 0 to 2: price");
     EXPECT_NE(std::string::npos, session.run("market").find("[realtime]"));
+}
+
+/// A call whose payoff, asked for the `at`th time, presses Ctrl-C.
+class InterruptingCall : public quorva::Call {
+public:
+    InterruptingCall(int at, quorva::Time expiry) : Call(100, expiry), at_(at) {}
+    double payoff(double level) const override {
+        if (++asked_ == at_) std::raise(SIGINT);
+        return Call::payoff(level);
+    }
+
+private:
+    int at_;
+    mutable std::atomic<int> asked_{0};
+};
+
+// Ctrl-C between two points, or before an empty book's only point, ends the
+// evaluation with "Interrupted" whatever was priced.
+TEST_F(ScenarioTest, CtrlCBetweenPointsInterruptsTheWholeScenario) {
+    quorva::Interrupt::install();
+    const quorva::Time expiry = session.console().portfolio()[0].second->expiry();
+    for (const int at : {1, 2, 5, 0}) {
+        QuorvaConsole::Portfolio portfolio;
+        if (at > 0) portfolio.emplace_back(1, usr::P<quorva::Instrument>(new InterruptingCall(at, expiry)));
+        if (at == 0) std::raise(SIGINT);
+        Scenario scenario;
+        scenario.axes = {{Proxy::LEVEL, "level", false, {90, 95, 100, 105, 110, 115, 120}}};
+        scenario.series = {{Metric::PAYOFF, 0}};
+        std::ostringstream quiet;
+        quorva::Progress progress(quiet, scenario.points(), false);
+        try {
+            scenario.evaluate(session.console().market(), portfolio, 101, progress);
+            ADD_FAILURE() << "no interruption at payoff " << at;
+        } catch (const quorva::QuorvaException& e) {
+            EXPECT_EQ(std::string("Interrupted"), e.what()) << at;
+        }
+        EXPECT_FALSE(quorva::Interrupt::pending()) << at;
+    }
+    std::signal(SIGINT, SIG_DFL);
 }
 
 TEST_F(ScenarioTest, PayoffIsWhatEachKindPaysAtTheLevelNow) {

@@ -4,9 +4,9 @@
 #include "ConsoleSession.h"
 #include "tests/charting/FakeGnuplot.h"
 
-#include "app/LazyMetric.h"
-#include "app/RoundTrip.h"
-#include "app/Table.h"
+#include "book/LazyMetric.h"
+#include "files/RoundTrip.h"
+#include "files/Table.h"
 
 #include <gtest/gtest.h>
 
@@ -169,6 +169,38 @@ TEST_F(Tables, CsvFilesHoldTheComputedDoublesExactly) {
         const double gamma = metric(market, M::GAMMA, 1);
         EXPECT_EQ(Cells({shown(x), quorva::round_trip(gamma)}), stepped[r]);
         EXPECT_EQ(Cells({stepped[r][0] + "%", shown(gamma)}), on_screen[r - 1]);
+    }
+}
+
+// A grid file: a header of the second parameter's values, then each row the
+// one-parameter file's column at the first parameter's value, cell for cell.
+TEST_F(Tables, GridFilesAreTheOneParameterFilesRowByRow) {
+    const std::string grid = (dir.path() / "grid.csv").native();
+    const std::string row = (dir.path() / "row.csv").native();
+    EXPECT_EQ("", session.run("for level 90 to 110 step 10, vol 12.5 to 32.5 step 10: price > " + grid));
+    const Rows written = read_csv(gnuplot::test::read_all(grid));
+    ASSERT_EQ(4u, written.size());
+    EXPECT_EQ(Cells({"level/vol_pct", "12.5", "22.5", "32.5"}), written[0]);
+    for (std::size_t r = 1; r < 4; ++r) {
+        session.run("set level " + written[r][0]);
+        EXPECT_EQ("", session.run("for vol 12.5 to 32.5 step 10: price > " + row));
+        const Rows alone = read_csv(gnuplot::test::read_all(row));
+        ASSERT_EQ(4u, alone.size());
+        for (std::size_t c = 1; c < 4; ++c) EXPECT_EQ(alone[c][1], written[r][c]) << "row " << r << " column " << c;
+    }
+    EXPECT_EQ((Cells{"90", "100", "110"}), (Cells{written[1][0], written[2][0], written[3][0]}));
+}
+
+// The default ten steps end on the final value as typed, however the tenths round.
+TEST_F(Tables, TheLastDefaultStepIsTheFinalValueExactly) {
+    const std::string file = (dir.path() / "steps.csv").native();
+    for (const char* range : {"level 0.3 to 0.9", "level 0.2 to 0.9", "level 0.4 to 1.3", "rate -0.3 to 0.9",
+                              "rate 0.3 to -0.9", "divyld 0.7 to 2.9"}) {
+        EXPECT_EQ("", session.run(std::string("for ") + range + ": price > " + file)) << range;
+        const Rows rows = read_csv(gnuplot::test::read_all(file));
+        ASSERT_EQ(12u, rows.size()) << range;
+        const std::string typed(range);
+        EXPECT_EQ(typed.substr(typed.rfind(' ') + 1), rows.back()[0]) << range;
     }
 }
 

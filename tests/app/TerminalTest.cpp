@@ -8,11 +8,13 @@
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,6 +124,10 @@ TEST(Terminal, HistoryIsKeptAcrossRuns) {
     ASSERT_NE(nullptr, mkdtemp(folder));
     const std::string file = std::string(folder) + "/history";
     {
+        std::ofstream older(file);
+        for (int i = 0; i < 1500; ++i) older << "older " << i << "\n";
+    }
+    {
         Terminal first({"QUORVA_HISTORY=" + file});
         first.type("set level 91\r");
         first.wait_for("> ");
@@ -134,6 +140,27 @@ TEST(Terminal, HistoryIsKeptAcrossRuns) {
     second.wait_for("> ");
     second.type("market\r");
     EXPECT_NE(std::string::npos, second.wait_for("trade  = ").find("level  = 91"));
+    second.type("exit\r");
+    EXPECT_EQ(0, second.exit_code());
+    // A run that ends leaves the newest lines, no more than it keeps.
+    std::ifstream kept(file);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(kept, line);) lines.push_back(line);
+    ASSERT_EQ(1000u, lines.size());
+    EXPECT_EQ("older 505", lines.front());
+    EXPECT_EQ((std::vector<std::string>{"set level 91", "# not a command", "set level 91", "market", "exit"}),
+              std::vector<std::string>(lines.end() - 5, lines.end()));
+    unlink(file.c_str());
+
+    // A FIFO for a history file holds nothing up; sourced, Ctrl-C ends the wait for a writer.
+    ASSERT_EQ(0, mkfifo(file.c_str(), 0600));
+    Terminal piped({"QUORVA_HISTORY=" + file});
+    piped.type("market\r");
+    EXPECT_NE(std::string::npos, piped.wait_for("trade  = ").find("level  = 100"));
+    piped.type("source " + file + "\r");
+    Terminal::pause();
+    piped.type("\x03");
+    EXPECT_NE(std::string::npos, piped.wait_for("Interrupted").find("Error: Interrupted"));
     unlink(file.c_str());
     rmdir(folder);
 }
@@ -174,6 +201,23 @@ TEST(Terminal, CtrlDEndsTheRun) {
     Terminal terminal;
     Terminal::pause();
     terminal.type("\x04");
+    EXPECT_EQ(0, terminal.exit_code());
+}
+
+TEST(Terminal, LeavingAChangedBookAsksFirst) {
+    Terminal terminal;
+    const std::string question = "The book has changed since it was saved. Leave anyway? [y/N] ";
+    terminal.type("add 100C 20mar30\r");
+    terminal.wait_for("> ");
+    Terminal::pause();
+    terminal.type("\x04");
+    EXPECT_NE(std::string::npos, terminal.wait_for(question).find(question));
+    terminal.type("n\rlist\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for("100C 20mar30").find("100C 20mar30"));
+    terminal.wait_for("> ");
+    terminal.type("exit\r");
+    EXPECT_NE(std::string::npos, terminal.wait_for(question).find(question));
+    terminal.type("y\r");
     EXPECT_EQ(0, terminal.exit_code());
 }
 

@@ -80,11 +80,9 @@ TEST_F(Volatility, CalibrationRefusalsPrintNothingAndChangeNothing) {
         });
 }
 
-TEST_F(Volatility, AFailedSearchStopsCalibrationMidReport) {
-    const std::string out = session.run("calibrate 1000 -1");
-    EXPECT_EQ(
-        "\nCalibrating with:\n100C 20mar10 @23:59\t1000\tError: Failed to calculate implied volatility\n",
-        out);
+TEST_F(Volatility, AFailedSearchPrintsOnlyItsErrorLine) {
+    EXPECT_EQ("Error: Failed to calculate implied volatility\n", session.run("calibrate 1000 -1"));
+    EXPECT_EQ("Error: Failed to calculate implied volatility\n", session.run("calibrate " + call_at_25 + " 1000"));
     EXPECT_EQ(market_before, session.run("market"));
 }
 
@@ -113,6 +111,30 @@ TEST_F(Volatility, CalibrationReportsAndInstallsTheSmile) {
     EXPECT_NEAR(0.25, market.volatility() + market.smile().eval(100, 100), 0.001);
     EXPECT_EQ(100, market.smile().strike());
     EXPECT_NE(std::string::npos, session.run("market").find("smile  = (100, "));
+}
+
+// Prices the program gives return their volatility: above 200%, and for a
+// digital whose price rises and then falls with the volatility, the root
+// nearer the market's; a digital no longer stops calibration.
+TEST(Calibration, VastVolatilitiesAndDigitalsInvert) {
+    ConsoleSession session;
+    session.pin_clock();
+    session.run("add 110C 9dec10\nadd 110U 9dec10\nadd 100C 9dec10");
+    const std::string call_at_250 = without_newline(session.run("set vol 250\nprice[1]").substr(1));
+    EXPECT_NEAR(250, number(session.run("implvol [1] " + call_at_250)), 0.01);
+    session.run("set vol 20");
+    const std::string digital = without_newline(session.run("price[2]").substr(1));
+    const std::string call = without_newline(session.run("price[3]").substr(1));
+    EXPECT_NEAR(20, number(session.run("implvol [2] " + digital)), 0.01);
+    std::istringstream report(session.run("calibrate " + call_at_250 + " " + digital + " " + call));
+    const double expected[] = {230, 0, 0};
+    std::string line;
+    std::getline(report, line);
+    std::getline(report, line);
+    for (double distance_from_market : expected) {
+        ASSERT_TRUE(std::getline(report, line));
+        EXPECT_NEAR(distance_from_market, distance(line + "\n"), 0.01) << line;
+    }
 }
 
 TEST(Calibration, EmptyPortfolioGivesAFlatStickyStrikeSmile) {
@@ -147,10 +169,10 @@ TEST(Calibration, FuturesAreListedButLeftOutOfTheFit) {
     // One option left at one strike: the shift alone, so the smile is flat.
     session.run("add 100C 20mar09 @16:30");
     EXPECT_EQ(
-        "\nCalibrating with:\n100F 18dec09 @23:59\t5\t-\n100C 20mar09 @16:30\t1.9\t22.8233%\t(+2.82332%)\n",
+        "\nCalibrating with:\n100F 18dec09 @23:59\t5\t-\n100C 20mar09 @16:30\t1.9\t22.8241%\t(+2.82411%)\n",
         session.run("calibrate -10 1.9"));
     const std::string market = session.run("market");
-    EXPECT_NE(std::string::npos, market.find("vol    = 22.8233%\nsmile  = (100, 0, 0)\n")) << market;
+    EXPECT_NE(std::string::npos, market.find("vol    = 22.8241%\nsmile  = (100, 0, 0)\n")) << market;
 }
 
 }  // namespace

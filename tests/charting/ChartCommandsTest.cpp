@@ -95,10 +95,10 @@ TEST(LineChartTest, TwoSeriesSendAKeyAndOneDataBlockEach) {
     chart.add_point(1, 5);
     chart.add_point(2, 30);
     Lines frame = test::DEFAULT_AXES_AND_FRAME;
-    std::replace(frame.begin(), frame.end(), std::string("unset key"), std::string("set key below"));
+    std::replace(frame.begin(), frame.end(), std::string("unset key"), std::string("set key above"));
     const Lines expected = concat(concat({"set parametric", "set trange [5:40]"}, frame),
-                                  {"plot '-' using 1:2 with lines linetype 3 title \"price[1]\", '-' using 1:2 with "
-                                   "lines linetype 4 title \"price\"",
+                                  {"plot '-' using 1:2 with lines linecolor rgb \"#0072b2\" title \"price[1]\", '-' "
+                                   "using 1:2 with lines linecolor rgb \"#d55e00\" title \"price\"",
                                    "1 10", "2 40", "e", "1 5", "2 30", "e"});
     EXPECT_EQ(expected, commands_of(chart));
 }
@@ -107,6 +107,7 @@ TEST(LineChartTest, TwoSeriesSendAKeyAndOneDataBlockEach) {
 // lines 13 (the key), 17 (the plot command) and the data after it.
 TEST(LineChartTest, SeriesSplitTheDataWhereTheyStart) {
     const std::string one = "plot '-' using 1:2 with lines linetype 3";
+    const std::string first = "plot '-' using 1:2 with lines linecolor rgb \"#0072b2\"";
     struct Case {
         const char* what;
         std::vector<std::pair<const char*, std::vector<double> > > series;
@@ -120,14 +121,15 @@ TEST(LineChartTest, SeriesSplitTheDataWhereTheyStart) {
         {"points before the first series form an untitled one",
          {{nullptr, {2}}, {"b", {4, 5}}},
          {1.5},
-         "set key below",
-         one + " title \"\", '-' using 1:2 with lines linetype 4 title \"b\", 1.5,t with lines linetype 5 notitle",
+         "set key above",
+         first + " title \"\", '-' using 1:2 with lines linecolor rgb \"#d55e00\" title \"b\", 1.5,t with lines "
+                 "linecolor rgb \"#808080\" notitle",
          {"1 2", "e", "1 4", "2 5", "e"}},
         {"empty series send empty blocks, their names quoted",
          {{"a\\b", {}}, {"`rm x`", {}}},
          {},
-         "set key below",
-         one + " title \"a\\\\b\", '-' using 1:2 with lines linetype 4 title \"\\140rm x\\140\"",
+         "set key above",
+         first + " title \"a\\\\b\", '-' using 1:2 with lines linecolor rgb \"#d55e00\" title \"\\140rm x\\140\"",
          {"e", "e"}},
     };
     for (const Case& c : cases) {
@@ -141,6 +143,37 @@ TEST(LineChartTest, SeriesSplitTheDataWhereTheyStart) {
         EXPECT_EQ(c.key, lines.at(13)) << c.what;
         EXPECT_EQ(c.plot, lines.at(17)) << c.what;
         EXPECT_EQ(c.data, Lines(lines.begin() + 18, lines.end())) << c.what;
+    }
+}
+
+// Each case: the series' y values, and which of them go on the right axis.
+TEST(LineChartTest, SeriesMoreThanTwentyTimesSmallerThanTheLargestGoOnTheRightAxis) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        std::vector<std::vector<double> > series;
+        std::vector<bool> right;
+    } cases[] = {
+        {{{0.04}}, {false}},
+        {{{10, -2}, {0.4, 0.1}}, {false, true}},
+        {{{10}, {-0.6}}, {false, false}},
+        {{{0.01, -0.02}, {-10, 3}, {0, 0}}, {true, false, false}},
+        {{{1, nan}, {30, 100}, {4.9}, {5.1}}, {true, false, true, false}},
+    };
+    for (const auto& c : cases) {
+        LineChart chart;
+        for (std::size_t s = 0; s < c.series.size(); ++s) {
+            if (c.series.size() > 1) chart.add_series("s" + std::to_string(s));
+            for (double y : c.series[s]) chart.add_point(1, y);
+        }
+        EXPECT_EQ(c.right, chart.on_right_axis()) << ::testing::PrintToString(c.series);
+        const bool any = std::find(c.right.begin(), c.right.end(), true) != c.right.end();
+        const Lines lines = commands_of(chart);
+        EXPECT_EQ(any, std::find(lines.begin(), lines.end(), "set border 11") != lines.end());
+        const auto plot = std::find_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.compare(0, 5, "plot ") == 0;
+        });
+        ASSERT_NE(lines.end(), plot);
+        EXPECT_EQ(any, plot->find("axes x1y2") != std::string::npos) << *plot;
     }
 }
 

@@ -1,5 +1,6 @@
 #include "model/BinomialTreePricer.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "foundation/QuorvaException.h"
 #include "tests/model/TestSupport.h"
 
@@ -168,6 +169,74 @@ TEST_F(BinomialTreePricerTest, ZeroVolatilityDiscountsThePayoffAtTheForward) {
     }
 }
 
+// Up to 1e-4 the volatility moves no leaf across the strike: the price is the
+// discounted payoff at the forward, not the limit of a vast volatility.
+TEST_F(BinomialTreePricerTest, TinyVolatilitiesDiscountThePayoffAtTheForward) {
+    for (double vol = 1e-9; vol < 2e-4; vol *= 10) {
+        for (int minutes : {30 * DAY, YEAR, 5 * YEAR}) {
+            const double tau = static_cast<double>(minutes) / YEAR;
+            const double forward = 100 * std::exp((0.05 - 0.025) * tau);
+            for (Kind kind : ALL_KINDS) {
+                for (double strike : {90.0, 100.0, 110.0}) {
+                    const usr::P<Instrument> instrument = make(kind, strike, after(minutes));
+                    const double expected = std::exp(-0.05 * tau) * instrument->payoff(forward);
+                    EXPECT_NEAR(expected, pricer.price(market(100, vol, 0.05, 0.025), *instrument), 1e-9)
+                        << describe(*instrument) << " vol " << vol;
+                }
+            }
+        }
+    }
+}
+
+// However vast the volatility, prices stay finite and keep parity, and a call
+// rises with the volatility towards the index's discounted share.
+TEST_F(BinomialTreePricerTest, VastVolatilitiesKeepParityAndTendToTheIndexShare) {
+    const double r = 0.05, q = 0.025;
+    for (int minutes : {YEAR, 10 * YEAR}) {
+        const double tau = static_cast<double>(minutes) / YEAR;
+        const double share = 100 * std::exp(-q * tau);
+        for (double strike : {50.0, 100.0, 200.0}) {
+            const Call call(strike, after(minutes));
+            const Put put(strike, after(minutes));
+            const double future = share - strike * std::exp(-r * tau);
+            double last_call = 0;
+            for (double vol = 0.05; vol < 1e5; vol *= 1.25) {
+                const Market m = market(100, vol, r, q);
+                const double c = pricer.price(m, call);
+                const double p = pricer.price(m, put);
+                SCOPED_TRACE(::testing::Message() << "strike " << strike << " vol " << vol << " tau " << tau);
+                ASSERT_TRUE(std::isfinite(c) && std::isfinite(p)) << c << " " << p;
+                EXPECT_NEAR(future, c - p, 1e-9);
+                // The tree's sums round to about 1e-13 of the share.
+                EXPECT_GE(c, last_call - 1e-10) << c - last_call;
+                EXPECT_LE(c, share + 1e-10) << c - share;
+                last_call = c;
+            }
+            EXPECT_NEAR(share, last_call, 1e-12) << "strike " << strike;
+        }
+    }
+}
+
+// A future's price is the forward's, known in closed form: nothing else moves it.
+TEST_F(BinomialTreePricerTest, FuturesAreValuedInClosedForm) {
+    for (double vol : {0.0, 0.2, 45.0, 1e6}) {
+        for (double r : {-0.02, 0.05}) {
+            for (int minutes : {DAY, YEAR, 10 * YEAR}) {
+                const double tau = static_cast<double>(minutes) / YEAR;
+                const Market m = market(100, vol, r, 0.025);
+                const Future future(95, after(minutes));
+                SCOPED_TRACE(::testing::Message() << "vol " << vol << " rate " << r << " tau " << tau);
+                EXPECT_NEAR(100 * std::exp(-0.025 * tau) - 95 * std::exp(-r * tau), pricer.price(m, future), 1e-12);
+                EXPECT_EQ(0, pricer.gamma(m, future));
+                EXPECT_EQ(0, pricer.vega(m, future));
+                EXPECT_NEAR(std::exp(-0.025 * tau), pricer.delta(m, future), 1e-12);
+                EXPECT_NEAR(95 * (std::exp(-(r - 0.005) * tau) - std::exp(-(r + 0.005) * tau)), pricer.rho(m, future),
+                            1e-12);
+            }
+        }
+    }
+}
+
 TEST_F(BinomialTreePricerTest, OneYearAtTheMoneyCallWithoutDividendsIsAboutTenFortyFive) {
     EXPECT_NEAR(10.45, pricer.price(market(100, 0.2, 0.05, 0), Call(100, after(YEAR))), 0.01);
 }
@@ -252,7 +321,7 @@ TEST_F(BinomialTreePricerTest, StickyDeltaMovesTheSmileWithTheLevelInDelta) {
 
 TEST_F(BinomialTreePricerTest, ThetaOverAWeekendDayIsZeroOnTheExchangeSchedule) {
     Market m = market(100, 0.2, 0.05, 0.025);
-    m.trading_schedule() = LSETrading::instance();
+    m.trading_schedule() = ExchangeCalendar::lse();
     m.time() = Time(chrono::Date(2009, chrono::Date::MAR, 21), 12, 0);
     EXPECT_EQ(0, pricer.theta(m, Call(100, after(YEAR))));
 }

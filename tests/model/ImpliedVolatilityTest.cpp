@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace quorva {
@@ -60,9 +61,9 @@ TEST_F(ImpliedVolatilityTest, PricesOutOfReachGiveTheMarker) {
     for (Kind kind : {CALL, PUT}) {
         const usr::P<Instrument> instrument = make(kind, 90, after(YEAR));
         Market extreme(m);
-        extreme.volatility() = 2.0;
+        extreme.volatility() = 10.0;
         const double highest = pricer.price(extreme, *instrument);
-        extreme.volatility() = 0.01;
+        extreme.volatility() = 0.0001;
         const double lowest = pricer.price(extreme, *instrument);
         EXPECT_EQ(NOT_FOUND, pricer.implvol(m, *instrument, highest + 0.01))
             << describe(*instrument) << " above " << highest;
@@ -75,6 +76,40 @@ TEST_F(ImpliedVolatilityTest, PricesOutOfReachGiveTheMarker) {
     }
     // A future's price does not depend on the volatility at all.
     EXPECT_EQ(NOT_FOUND, pricer.implvol(m, Future(90, after(YEAR)), 5));
+}
+
+// From 0.01% to 1000%: prices at volatilities beyond 200% invert too.
+TEST_F(ImpliedVolatilityTest, TheWholeRangeGivesItsVolatilityBack) {
+    const std::pair<double, double> cases[] = {{100, 0.0005}, {110, 2.5}, {110, 5.0}, {110, 9.0}};
+    for (Kind kind : {CALL, PUT}) {
+        for (const auto& [strike, vol] : cases) {
+            const usr::P<Instrument> instrument = make(kind, strike, after(30 * DAY));
+            // The rate and yield keep the forward at the strike of the lowest volatility.
+            const double price = pricer.price(market(100, vol, 0.03, 0.03), *instrument);
+            EXPECT_NEAR(vol, pricer.implvol(market(100, 0.2, 0.03, 0.03), *instrument, price), 1e-5 * vol)
+                << describe(*instrument) << " priced " << price;
+        }
+    }
+}
+
+// Struck above the forward, a digital up rises and then falls with the
+// volatility, a digital down falls and then rises: of the two volatilities
+// that give its price, the one nearer the market's own at the strike, smile
+// included.
+TEST_F(ImpliedVolatilityTest, ADigitalTakesTheRootNearerTheMarketsVolatility) {
+    for (Kind kind : {DIGITAL_UP, DIGITAL_DOWN}) {
+        const usr::P<Instrument> digital = make(kind, 120, after(YEAR));
+        const double price = pricer.price(market(100, 0.2, 0.05, 0.025), *digital);
+        const double low = pricer.implvol(market(100, 0.25, 0.05, 0.025), *digital, price);
+        const double high = pricer.implvol(market(100, 2.0, 0.05, 0.025), *digital, price);
+        SCOPED_TRACE(describe(*digital));
+        EXPECT_NEAR(0.2, low, 1e-5);
+        EXPECT_GT(high, 0.5);
+        EXPECT_NEAR(price, pricer.price(market(100, high, 0.05, 0.025), *digital), 1e-4);
+        // A smile that lifts the volatility at the strike near the higher root.
+        const Smile smile(Smile::STICKY_DELTA, 0, (high - 0.3) / 400);
+        EXPECT_EQ(high, pricer.implvol(market(100, 0.3, 0.05, 0.025, smile), *digital, price));
+    }
 }
 
 TEST_F(ImpliedVolatilityTest, TheMarketSmileIsIgnored) {

@@ -1,5 +1,6 @@
 #include "model/Market.h"
 
+#include "calendar/ExchangeCalendar.h"
 #include "tests/model/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -78,7 +79,7 @@ TEST(Market, CopiesShareAScheduleUntilOneGetsANewHandle) {
     const Market original = market(100, 0.2, 0.05, 0.025);
     Market copy(original);
     EXPECT_EQ(original.trading_schedule().impl(), copy.trading_schedule().impl());
-    copy.trading_schedule() = LSETrading::instance();
+    copy.trading_schedule() = ExchangeCalendar::lse();
     EXPECT_EQ("LSE", copy.trading_schedule()->name());
     EXPECT_EQ("Continuous", original.trading_schedule()->name());
 

@@ -1,7 +1,7 @@
-#include "app/Scenario.h"
+#include "book/Scenario.h"
 
-#include "app/Interrupt.h"
-#include "app/Progress.h"
+#include "terminal/Interrupt.h"
+#include "terminal/Progress.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,23 +11,23 @@
 
 namespace quorva {
 
-std::string QuorvaConsole::Scenario::Series::name() const {
+std::string Scenario::Series::name() const {
     const std::string word = LazyMetric::names()[metric - 1];
     return position == 0 ? word : word + "[" + std::to_string(position) + "]";
 }
 
-std::size_t QuorvaConsole::Scenario::points() const {
+std::size_t Scenario::points() const {
     std::size_t count = 1;
     for (const Axis& axis : axes) count *= axis.values.size();
     return count;
 }
 
-double QuorvaConsole::Scenario::value(std::size_t axis, std::size_t point) const {
+double Scenario::value(std::size_t axis, std::size_t point) const {
     const std::size_t columns = axes.size() > 1 ? axes[1].values.size() : 1;
     return axis == 0 ? axes[0].values[point / columns] : axes[1].values[point % columns];
 }
 
-void QuorvaConsole::Scenario::evaluate(const Market& market, const Portfolio& portfolio, unsigned steps,
+void Scenario::evaluate(const Market& market, const Portfolio& portfolio, unsigned steps,
                                        Progress& progress) {
     const std::size_t total = points();
     results.assign(total, std::vector<double>(series.size()));

@@ -1,4 +1,4 @@
-#include "app/Interrupt.h"
+#include "terminal/Interrupt.h"
 
 #include "foundation/QuorvaException.h"
 

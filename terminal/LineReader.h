@@ -15,19 +15,26 @@ public:
     /// Shows the prompt and reads one line without its newline; false once
     /// the input has ended.
     virtual bool read_line(const std::string& prompt, std::string& line) = 0;
+    /// Where the line read last came from, as "NAME:LINE: " to put before
+    /// its errors; "" for lines typed at the prompt.
+    virtual std::string location() const;
 };
 
-/// Plain lines from a stream; without prompts for a script, which shows only
-/// what its commands print.
+/// Plain lines from a stream (read_text_line); without prompts for a script,
+/// which shows only what its commands print. A script has a `name`, which
+/// its errors carry with the line number.
 class StreamLineReader : public LineReader {
 public:
-    StreamLineReader(std::istream& in, std::ostream& out, bool show_prompts = true);
+    StreamLineReader(std::istream& in, std::ostream& out, bool show_prompts = true, std::string name = "");
     bool read_line(const std::string& prompt, std::string& line) override;
+    std::string location() const override;
 
 private:
     std::istream& in_;
     std::ostream& out_;
     bool show_prompts_;
+    std::string name_;
+    std::size_t number_ = 0;
 };
 
 /// The terminal's line editor, with the history of earlier runs (HistoryFile).
@@ -38,6 +45,7 @@ public:
     using Completer = std::function<std::vector<std::string>(const std::string& before, const std::string& prefix)>;
 
     explicit EditLineReader(Completer completer);
+    /// Trims the history file to its last lines.
     ~EditLineReader() override;
     bool read_line(const std::string& prompt, std::string& line) override;
 };

@@ -1,7 +1,8 @@
-#include "app/LineReader.h"
+#include "terminal/LineReader.h"
 
-#include "app/HistoryFile.h"
-#include "app/Interrupt.h"
+#include "terminal/HistoryFile.h"
+#include "terminal/Interrupt.h"
+#include "terminal/TextFile.h"
 
 #include <editline/readline.h>
 #include <poll.h>
@@ -10,21 +11,27 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <memory>
-#include <istream>
-#include <ostream>
 
 namespace quorva {
 
 LineReader::~LineReader() = default;
 
-StreamLineReader::StreamLineReader(std::istream& in, std::ostream& out, bool show_prompts)
-    : in_(in), out_(out), show_prompts_(show_prompts) {}
+std::string LineReader::location() const { return ""; }
+
+StreamLineReader::StreamLineReader(std::istream& in, std::ostream& out, bool show_prompts, std::string name)
+    : in_(in), out_(out), show_prompts_(show_prompts), name_(std::move(name)) {}
 
 bool StreamLineReader::read_line(const std::string& prompt, std::string& line) {
     if (show_prompts_) out_ << prompt;
     out_.flush();
-    return static_cast<bool>(std::getline(in_, line));
+    ++number_;
+    return read_text_line(in_, line, number_ == 1);
+}
+
+std::string StreamLineReader::location() const {
+    return name_.empty() ? "" : echoed_path(name_) + ":" + std::to_string(number_) + ": ";
 }
 
 namespace {
@@ -76,13 +83,17 @@ EditLineReader::EditLineReader(Completer complete_words) {
     stifle_history(static_cast<int>(HistoryFile::MAX_LINES));
     history = std::make_unique<HistoryFile>(HistoryFile::path_from_environment());
     for (const std::string& line : history->load()) add_history(line.c_str());
-    rl_basic_word_break_characters = " \t:,[";
+    rl_basic_word_break_characters = " \t:,[>";
     rl_attempted_completion_function = complete;
 }
 
-EditLineReader::~EditLineReader() { clear_history(); }
+EditLineReader::~EditLineReader() {
+    history->trim();
+    clear_history();
+}
 
 bool EditLineReader::read_line(const std::string& prompt, std::string& line) {
+    std::cout.flush();
     line_done = false;
     input_ended = false;
     Interrupt::clear();

@@ -1,4 +1,4 @@
-#include "app/Progress.h"
+#include "terminal/Progress.h"
 
 #include <ostream>
 

@@ -2,15 +2,16 @@
 // A metric bound to the whole portfolio or one position and to the live
 // market: it computes nothing until asked, and asks the market of that moment.
 
-#include "app/QuorvaConsole.h"
+#include "book/Position.h"
+#include "model/BinomialTreePricer.h"
+#include "model/Market.h"
 
-#include <iosfwd>
 #include <string>
 #include <vector>
 
 namespace quorva {
 
-class QuorvaConsole::LazyMetric {
+class LazyMetric {
 public:
     enum Metric { NONE = 0, PRICE, DELTA, GAMMA, THETA, VEGA, RHO, PAYOFF };
 
@@ -20,12 +21,6 @@ public:
     static const std::vector<Metric>& all();
     /// The metric named by a whole word in any letter case; NONE otherwise.
     static Metric parse_metric(std::string name);
-    /// The metrics named by the words typed from here to the end of the line
-    /// or to one of `stops` (which also end a word). "all" in any letter case
-    /// as the first word names those of all() and ends the list. A first word that names none is refused with `refusal`, a later
-    /// one with "Unexpected tokens found".
-    static std::vector<Metric> read_metrics(std::istream& in, const std::string& stops,
-                                            const std::string& refusal);
 
     LazyMetric(BinomialTreePricer& pricer, const Market& market, const Position& position,
                Metric metric);
@@ -36,8 +31,11 @@ public:
     /// PAYOFF is what the instrument pays at expiry with the index at the
     /// current level, not discounted.
     double calc_value(const Instrument& instrument) const;
-    /// Quantity times unit value, summed over the bound positions.
+    /// Quantity times unit value, summed over the bound positions; throws
+    /// "Price out of range" where that sum is not a finite double.
     double eval() const;
+    /// `value` itself when finite; throws "Price out of range" otherwise.
+    static double in_range(double value);
 
 private:
     BinomialTreePricer& pricer_;

@@ -1,6 +1,6 @@
-#include "app/Table.h"
+#include "files/Table.h"
 
-#include "app/RoundTrip.h"
+#include "files/RoundTrip.h"
 
 #include <sstream>
 

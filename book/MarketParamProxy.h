@@ -3,13 +3,13 @@
 // which `set` changes and the what-if loop steps the level, volatility, rate
 // or dividend yield.
 
-#include "app/QuorvaConsole.h"
+#include "model/Market.h"
 
 #include <string>
 
 namespace quorva {
 
-class QuorvaConsole::MarketParamProxy {
+class MarketParamProxy {
 public:
     enum Param { NONE = 0, LEVEL = 1, VOL = 2, RATE = 3, DIVYLD = 4, DAYS = 5 };
 

@@ -1,4 +1,4 @@
-#include "app/RoundTrip.h"
+#include "files/RoundTrip.h"
 
 #include <cmath>
 #include <iomanip>

@@ -4,9 +4,9 @@
 // position) evaluated at every point. One evaluator prices it, on every core;
 // the table, the CSV file and the chart are views of its results.
 
-#include "app/LazyMetric.h"
-#include "app/MarketParamProxy.h"
-#include "app/QuorvaConsole.h"
+#include "book/LazyMetric.h"
+#include "book/MarketParamProxy.h"
+#include "book/Position.h"
 
 #include <cstddef>
 #include <string>
@@ -16,7 +16,7 @@ namespace quorva {
 
 class Progress;
 
-class QuorvaConsole::Scenario {
+class Scenario {
 public:
     /// One stepped market parameter.
     struct Axis {
