@@ -52,8 +52,8 @@ void time_implvol(benchmark::State& state, const Evaluation& evaluation) {
 enum class AmericanPricing { PRICE, INDUCTION, EUROPEAN };
 
 /// An at-the-money put on the console's market, American but for EUROPEAN,
-/// priced in turn at two volatilities a hair apart, so that no exercise
-/// boundary is kept from one price to the next.
+/// priced at a volatility a hair higher each time, so that no exercise
+/// boundary solved before serves.
 void time_american(benchmark::State& state, AmericanPricing pricing) {
     const char* const command = pricing == AmericanPricing::EUROPEAN ? "add 100P 20jun09\n"
                                                                        : "add 100P 20jun09 american\n";
@@ -61,11 +61,9 @@ void time_american(benchmark::State& state, AmericanPricing pricing) {
     if (session.portfolio.size() != 1) throw std::logic_error("the console did not take the put");
     const Instrument& put = *session.portfolio.front().second;
     BinomialTreePricer pricer(static_cast<unsigned>(state.range(0)));
-    Market markets[2] = {session.market, session.market};
-    markets[1].volatility() += 1e-9;
-    unsigned turn = 0;
+    Market m = session.market;
     for (auto _ : state) {
-        const Market& m = markets[++turn % 2];
+        m.volatility() += 1e-12;
         benchmark::DoNotOptimize(pricing == AmericanPricing::INDUCTION ? pricer.price_by_fast_induction(m, put)
                                                                        : pricer.price(m, put));
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace quorva {
@@ -134,12 +135,34 @@ std::optional<double> AmericanBoundaryEngine::premium(bool call, double level, d
     const double put_strike = call ? level : strike;
     const double put_rate = call ? yield : rate;
     const double put_yield = call ? rate : yield;
-    if (tau != tau_ || put_rate != rate_ || put_yield != yield_ || volatility != volatility_) {
-        solve_boundary(tau, put_rate, put_yield, volatility);
+    const Key key{tau, put_rate, put_yield, volatility};
+    if (!(key == Key{tau_, rate_, yield_, volatility_})) {
+        const auto found = kept_.find(key);
+        if (found != kept_.end()) {
+            tau_ = tau;
+            rate_ = put_rate;
+            yield_ = put_yield;
+            volatility_ = volatility;
+            log_start_ = found->second.log_start;
+            coefficients_ = found->second.coefficients;
+        } else {
+            solve_boundary(tau, put_rate, put_yield, volatility);
+            if (kept_.size() >= KEPT_BOUNDARIES) kept_.clear();
+            kept_.emplace(key, Boundary{log_start_, coefficients_});
+        }
     }
     const double moneyness = put_level / put_strike;
     if (std::log(moneyness) <= log_boundary(1)) return std::nullopt;
     return put_strike * std::max(put_premium(moneyness), 0.0);
+}
+
+std::size_t AmericanBoundaryEngine::KeyHash::operator()(const Key& key) const {
+    const std::hash<double> hash;
+    std::size_t seed = 0;
+    for (double part : {key.tau, key.rate, key.yield, key.volatility}) {
+        seed ^= hash(part) + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2);
+    }
+    return seed;
 }
 
 double AmericanBoundaryEngine::chebyshev_variable(double u) const {

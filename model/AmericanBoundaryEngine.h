@@ -6,7 +6,9 @@
 // Gauss-Legendre quadrature. Plain numbers in and out; a call is valued as
 // the put of the symmetric market.
 
+#include <cstddef>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace quorva {
@@ -43,10 +45,13 @@ public:
     /// in the exercise region, where the option is worth its payoff. level,
     /// strike, tau and volatility positive; has_one_boundary() must hold.
     /// Rate and yield are continuously compounded annual fractions. NaN where
-    /// the integrals overflow. The boundary of the last market is kept, so
-    /// that prices at other levels of one market reuse it.
+    /// the integrals overflow. The boundaries of the last KEPT_BOUNDARIES
+    /// markets (time, rate, yield and volatility) are kept, so that prices
+    /// at other levels and strikes of a market reuse them.
     std::optional<double> premium(bool call, double level, double strike, double tau, double rate, double yield,
-                   double volatility);
+                                  double volatility);
+
+    static const std::size_t KEPT_BOUNDARIES = 1024;
 
 private:
     /// The put's boundary over strike 1 in a market; put_rate > 0.
@@ -76,6 +81,22 @@ private:
     /// cos(j k pi / intervals) at j * (intervals + 1) + k.
     std::vector<double> cosines_;
 
+    /// The put's market of a boundary.
+    struct Key {
+        double tau, rate, yield, volatility;
+
+        bool operator==(const Key& other) const {
+            return tau == other.tau && rate == other.rate && yield == other.yield && volatility == other.volatility;
+        }
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const;
+    };
+    struct Boundary {
+        double log_start;
+        std::vector<double> coefficients;
+    };
+
     /// The market of the boundary held.
     double tau_ = -1, rate_ = 0, yield_ = 0, volatility_ = 0;
     /// log of the boundary just after expiry, over the strike.
@@ -83,6 +104,8 @@ private:
     /// Chebyshev coefficients, first and last halved, of the squared
     /// log-distance of the boundary from its start, in 2 sqrt(u / tau) - 1.
     std::vector<double> coefficients_;
+    /// Boundaries solved before, emptied when full.
+    std::unordered_map<Key, Boundary, KeyHash> kept_;
 };
 
 }  // namespace quorva
