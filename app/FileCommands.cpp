@@ -117,6 +117,9 @@ void QuorvaConsole::do_source(std::istream& in) {
 
 void QuorvaConsole::do_load(std::istream& in) {
     const std::string file = read_file_name(in);
+    if (is_csv_file(file)) return load_csv(file);
+    const double multiplier = multiplier_;
+    multiplier_ = 1;
     Market market = start_up_market();
     Portfolio portfolio;
     std::swap(market, market_);
@@ -133,6 +136,7 @@ void QuorvaConsole::do_load(std::istream& in) {
     } catch (...) {
         market_ = market;
         portfolio_ = portfolio;
+        multiplier_ = multiplier;
         throw;
     }
     saved_book_ = book_text();
@@ -158,22 +162,20 @@ std::string QuorvaConsole::book_text() const {
              << "set time " << printed.substr(at + 2) << "\n";
     }
     text << "set trading " << boost::algorithm::to_lower_copy(market_.trading_schedule()->name()) << "\n";
+    if (multiplier_ != 1) text << "set multiplier " << round_trip(multiplier_) << "\n";
     if (const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule())) {
         for (const SpecialDay& added : calendar->added_days()) text << "set holiday " << added << "\n";
     }
     for (const Position& position : portfolio_) {
-        const Instrument& instrument = *position.second;
-        std::ostringstream printed;
-        printed.precision(round_trip_digits(instrument.strike()));
-        instrument.print(printed);
-        text << "add " << (position.first >= 0 ? "+" : "") << round_trip(position.first) << " " << printed.str()
-             << "\n";
+        text << "add " << (position.first >= 0 ? "+" : "") << round_trip(position.first) << " "
+             << position_text(position, true) << "\n";
     }
     return text.str();
 }
 
 void QuorvaConsole::do_save(std::istream& in) {
     const std::string file = read_file_name(in);
+    if (is_csv_file(file)) return save_csv(file);
     std::ostringstream header;
     header << "# quorva market and portfolio, saved " << Time::now() << "; load this file to get them back\n";
     const std::string book = book_text();

@@ -49,6 +49,7 @@ void QuorvaConsole::do_market(std::istream& in) {
         out_ << "time   = " << market_.time() << "\n";
     }
     out_ << "trade  = " << market_.trading_schedule()->name() << "\n";
+    if (multiplier_ != 1) out_ << "multiplier = " << multiplier_ << "\n";
     if (const ExchangeCalendar* calendar = ExchangeCalendar::of(market_.trading_schedule())) {
         const char* separator = "added  = ";
         for (const SpecialDay& added : calendar->added_days()) {
@@ -83,6 +84,7 @@ void QuorvaConsole::do_set(std::istream& in) {
     // "set vol=25" and "set vol = 25" read like "set vol 25".
     if (peek_char(in) == '=') read_char(in);
     if (name == "smile") return set_smile(in);
+    if (name == "multiplier") return set_multiplier(in);
     // Names are exact here, unlike the loop parameters of `for` and `plot`.
     MarketParamProxy::Param param = MarketParamProxy::NONE;
     if (name == "level") param = MarketParamProxy::LEVEL;
@@ -103,6 +105,14 @@ void QuorvaConsole::do_set(std::istream& in) {
     // The fraction has the sign of the percent typed.
     proxy.check_typed(value);
     proxy.set(value);
+}
+
+void QuorvaConsole::set_multiplier(std::istream& in) {
+    const double multiplier = read_double(in);
+    if (multiplier == std::numeric_limits<double>::max()) throw_error("Expected value");
+    check_end(in);
+    if (!(multiplier > 0)) throw_error("Multiplier must be positive");
+    multiplier_ = multiplier;
 }
 
 void QuorvaConsole::set_trading(std::istream& in) {

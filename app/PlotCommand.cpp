@@ -4,6 +4,7 @@
 
 #include "app/QuorvaConsole.h"
 #include "book/Scenario.h"
+#include "files/Table.h"
 #include "terminal/TextFile.h"
 
 #include "charting/Coord.h"
@@ -98,9 +99,28 @@ using Scenario = QuorvaConsole::Scenario;
 
 std::string label(const Scenario::Axis& axis) { return axis.name + (axis.percentage ? " (%)" : ""); }
 
+/// A grid as one line per value of its second parameter over the first, each
+/// named in a key by that value ("days 10"), all on one axis.
+gnuplot::LineChart strategy_chart(const Scenario& scenario) {
+    gnuplot::LineChart chart;
+    chart.one_axis = true;
+    const Scenario::Axis& across = scenario.axes[1];
+    const std::size_t columns = across.values.size();
+    for (std::size_t column = 0; column < columns; ++column) {
+        chart.add_series(across.name + " " + number_cell(across.values[column], false) + (across.percentage ? "%" : ""));
+        for (std::size_t point = column; point < scenario.points(); point += columns) {
+            chart.add_point(scenario.value(0, point), scenario.results[point][0]);
+        }
+    }
+    chart.x_axis.label = label(scenario.axes[0]);
+    chart.y_axis.label = scenario.series[0].name();
+    return chart;
+}
+
 /// One line per series. Several are named in a key, and the axes by the
-/// parameter and the series on each side.
+/// parameter and the series on each side; a grid is a strategy chart.
 gnuplot::LineChart line_chart(const Scenario& scenario) {
+    if (scenario.axes.size() > 1) return strategy_chart(scenario);
     gnuplot::LineChart chart;
     const bool several = scenario.series.size() > 1;
     for (std::size_t s = 0; s < scenario.series.size(); ++s) {
@@ -160,8 +180,8 @@ std::string QuorvaConsole::read_chart_file(std::istream& in) {
     return file;
 }
 
-void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& file) {
-    const bool grid = scenario.axes.size() > 1;
+void QuorvaConsole::plot_scenario(const Scenario& scenario, const std::string& file, bool lines) {
+    const bool grid = scenario.axes.size() > 1 && !lines;
     // A heat map drawn in characters says less than the table.
     if (grid && file.empty() && !has_display()) return print_scenario(scenario);
     const fs::path folder = gnuplot_folder();

@@ -40,7 +40,7 @@ Words no_arguments(const Words&) { return {}; }
 Words set_arguments(const Words& typed) {
     if (typed.empty()) {
         return {"level", "vol", "rate", "divyld", "date", "time", "realtime", "stickystrike", "stickydelta",
-                "trading", "holiday", "smile"};
+                "trading", "holiday", "smile", "multiplier"};
     }
     if (typed.size() == 1 && typed[0] == "trading") return {"continuous", "lse", "eurex", "nyse"};
     return {};
@@ -77,6 +77,15 @@ Words metric_list(const Words& typed) {
     if (!all_metrics(typed)) return {};
     Words words = metrics();
     if (typed.empty()) words.push_back("all");
+    return words;
+}
+
+/// "[METRIC...|all] [by expiry|label]".
+Words list_arguments(const Words& typed) {
+    if (!typed.empty() && typed.back() == "by") return {"expiry", "label"};
+    if (!typed.empty() && typed.back() == "all") return {"by"};
+    Words words = metric_list(typed);
+    if (!words.empty()) words.push_back("by");
     return words;
 }
 
@@ -120,7 +129,15 @@ Words file_names(const std::string& prefix) {
 Words loop_arguments(const Words& typed) {
     auto axis = typed.begin();
     for (auto word = typed.begin(); word != typed.end(); ++word) {
-        if (*word == ":") return metric_list(Words(word + 1, typed.end()));
+        if (*word == ":") {
+            const Words series(word + 1, typed.end());
+            Words words = metric_list(series);
+            // A grid's one metric may be drawn as lines.
+            if (series.size() == 1 && words.size() > 0 && std::count(typed.begin(), word, ",") > 0) {
+                words.push_back("lines");
+            }
+            return words;
+        }
         if (*word == ",") axis = word + 1;
     }
     const auto size = typed.end() - axis;
@@ -154,35 +171,43 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          no_arguments},
         {"list", "List the portfolio of derivatives",
          [](C& c, const std::string&, std::istream& in) { c.do_list(in); },
-         "list [METRIC ...|all] [> FILE.csv]\n"
+         "list [METRIC ...|all] [by expiry|by label] [> FILE.csv]\n"
          "  Lists the positions, with a column and a total for each metric named (all: the six).\n"
          "  Several metrics get a header row; > FILE.csv writes the table to a CSV file instead.\n"
-         "  Examples: list    list price    list price delta gamma    list all > book.csv\n",
-         metric_list},
+         "  by expiry or by label lists the positions in groups, each with a subtotal row.\n"
+         "  A pnl of a position without a trade price is -, and the total says how many it left out.\n"
+         "  Examples: list    list price    list price delta gamma    list all > book.csv\n"
+         "            list value pnl cashdelta by label\n",
+         list_arguments},
         {"set", "Set a market parameter", [](C& c, const std::string&, std::istream& in) { c.do_set(in); },
          "set level|vol|rate|divyld [=] VALUE     (vol, rate and divyld in percent)\n"
          "set date DAY MONTH [YEAR]    set time HOUR:MINUTE    set realtime\n"
          "set stickystrike    set stickydelta    set trading continuous|lse|eurex|nyse\n"
          "set holiday DAY MONTH [YEAR] [@HOUR:MINUTE]     (a closed day, or an early close)\n"
          "set smile REF|- SKEW CONVEXITY     (REF - for a smile that moves with the level)\n"
+         "set multiplier N     (currency per index point per unit, for value, pnl, cashdelta, cashgamma)\n"
          "  Examples: set vol 25    set date 20mar09    set time 14:30    set trading lse\n",
          set_arguments},
         {"add", "Add a derivative to the portfolio", [](C& c, const std::string&, std::istream& in) { c.do_add(in); },
-         "add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] [@HOUR:MINUTE] [american]\n"
+         "add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] [@HOUR:MINUTE] [american] [at PRICE] [as LABEL]\n"
          "  CODE: C call, P put, F future, U digital up, D digital down; the expiry time is 23:59 unless typed.\n"
          "  american: a call or a put that may be exercised at any time up to expiry.\n"
-         "  Examples: add 100C 20mar09 @16:30    add -2 95P 20jun09    add 100P 20jun09 american\n",
+         "  at PRICE: the unit price paid, for pnl; as LABEL: one word naming the position's group.\n"
+         "  Examples: add 100C 20mar09 @16:30    add 100P 20jun09 american    add -2 95P 20jun09 at 3.25 as spread\n",
          add_arguments},
         {"del", "Remove a derivative from the portfolio",
          [](C& c, const std::string&, std::istream& in) { c.do_del(in); },
-         "del INDEX    del all\n"
-         "  Removes the position with that number in the listing (later ones move up), or every position.\n"
-         "  Example: del 2\n",
+         "del INDEX    del LABEL    del all\n"
+         "  Removes the position with that number in the listing (later ones move up), the positions\n"
+         "  with that label, or every position.\n"
+         "  Examples: del 2    del spread\n",
          no_arguments},
         {"", "", [](C& c, const std::string& word, std::istream& in) { c.do_metric(word, in); },
-         "price|delta|gamma|theta|vega|rho|payoff [[INDEX]]\n"
+         "price|delta|gamma|theta|vega|rho|payoff|value|pnl|cashdelta|cashgamma [[INDEX]]\n"
          "  The metric of the portfolio, or of one position; payoff is what it pays at expiry with the\n"
-         "  index where it is now.\n"
+         "  index where it is now. In currency, through the multiplier: value; pnl, the value less the\n"
+         "  trade price's; cashdelta, the change of value for a 1% rise of the level; cashgamma, the\n"
+         "  change of cashdelta for a 1% rise.\n"
          "  Examples: price    delta[2]\n",
          no_arguments},
         {"for", "What-if analysis", [](C& c, const std::string&, std::istream& in) { c.do_for(false, in); },
@@ -198,12 +223,21 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          "            for vol 10 to 40: all > vol.csv\n",
          loop_arguments},
         {"plot", "View scenarios as a chart", [](C& c, const std::string&, std::istream& in) { c.do_for(true, in); },
-         "plot as for, ending with [> FILE.png|FILE.svg]\n"
+         "plot as for, ending with [lines] [> FILE.png|FILE.svg]\n"
          "  Draws the what-if scenario through gnuplot, in a window, as text, or into an image file: a line\n"
-         "  per metric with a key naming each, or for two parameters a heat map (its table as text).\n"
+         "  per metric with a key naming each, or for two parameters a heat map (its table as text);\n"
+         "  lines after the metric of two parameters draws a line per value of the second instead.\n"
          "  Examples: plot level 80 to 120 step 1: delta    plot level 80 to 120: price payoff\n"
-         "            plot level 80 to 120 step 2, vol 10 to 40: price > grid.png\n",
+         "            plot level 80 to 120 step 2, vol 10 to 40: price > grid.png\n"
+         "            plot level 80 to 120, days 0 to 30 step 10: pnl lines\n",
          loop_arguments},
+        {"show", "Show one position in full", [](C& c, const std::string&, std::istream& in) { c.do_show(in); },
+         "show INDEX\n"
+         "  The position's instrument, quantity, trade price and label, its unit price, the volatility at\n"
+         "  its strike, the forward at its expiry, the calendar days and trading years to expiry, its\n"
+         "  intrinsic and time value, and the volatility its trade price implies.\n"
+         "  Example: show 1\n",
+         no_arguments},
         {"implvol", "Calculate implied volatility from a market price",
          [](C& c, const std::string&, std::istream& in) { c.do_implvol(in); },
          "implvol [INDEX] PRICE\n"
@@ -224,15 +258,19 @@ const std::vector<QuorvaConsole::Command>& QuorvaConsole::commands() {
          no_arguments},
         {"save", "Save the market and the portfolio to a file",
          [](C& c, const std::string&, std::istream& in) { c.do_save(in); },
-         "save FILE\n"
-         "  Writes the market and the portfolio as commands that load reads back.\n"
-         "  A name with blanks goes in double quotes. Examples: save book.txt    save \"my book.txt\"\n",
+         "save FILE    save FILE.csv\n"
+         "  Writes the market and the portfolio as commands that load reads back; a .csv file gets the\n"
+         "  positions alone, one a row: quantity, strike, type, expiry, time, style, price, label.\n"
+         "  A name with blanks goes in double quotes. Examples: save book.txt    save \"my book.csv\"\n",
          no_arguments},
         {"load", "Load the market and the portfolio from a file",
          [](C& c, const std::string&, std::istream& in) { c.do_load(in); },
-         "load FILE\n"
+         "load FILE    load FILE.csv\n"
          "  Replaces the market and the portfolio with the file's, or changes nothing if a line fails.\n"
-         "  Example: load book.txt\n",
+         "  A .csv file replaces the portfolio alone: a header row naming quantity, strike, type (C, P, F,\n"
+         "  U, D or call, put, future, digitalup, digitaldown), expiry (20jun09 or 2009-06-20) and any of\n"
+         "  time, style (european or american), price (the trade price) and label, in any order.\n"
+         "  Examples: load book.txt    load book.csv\n",
          no_arguments},
         {"help", "Show this help", [](C& c, const std::string&, std::istream& in) { c.do_help_command(in); },
          "help [COMMAND]\n"

@@ -92,8 +92,11 @@ public:
     /// DAY MONTH [YEAR]: a two-digit year is in this century, and a date
     /// without one is in `untyped_year`.
     static chrono::Date read_date(std::istream& in, int untyped_year);
-    /// STRIKE CODE DATE [@HOUR:MINUTE] [american], ending the line.
-    static usr::P<Instrument> read_instrument(std::istream& in, int untyped_year);
+    /// STRIKE CODE DATE [@HOUR:MINUTE] [american]; `rest` reads what follows
+    /// (nothing but the end of the line unless given), before the instrument
+    /// is built.
+    static usr::P<Instrument> read_instrument(std::istream& in, int untyped_year,
+                                              const std::function<void(std::istream&)>& rest = check_end);
     /// A file name: one word, or any text in double or single quotes, blanks
     /// included; "" when none is typed.
     static std::string read_file_word(std::istream& in);
@@ -109,6 +112,8 @@ public:
     void do_add(std::istream& in);
     void do_del(std::istream& in);
     void do_list(std::istream& in);
+    /// One position in full: what the pricer assumed for it and its values.
+    void do_show(std::istream& in);
     void do_metric(const std::string& name, std::istream& in);
     /// The what-if table, or with `plot` the same scenario as a chart.
     void do_for(bool plot, std::istream& in);
@@ -133,8 +138,9 @@ public:
 
     /// True for the six metric words in any letter case.
     static bool is_metric_name(std::string word);
-    /// The metrics named by the words typed from here to the end of the line
-    /// or to one of `stops` (which also end a word). "all" in any letter case
+    /// The metrics named by the words typed from here to the end of the line,
+    /// to one of `stops` (which also end a word) or to the word "by", left
+    /// unread for the grouping of a listing. "all" in any letter case
     /// as the first word names those of LazyMetric::all() and ends the list. A
     /// first word that names none is refused with `refusal`, a later one with
     /// "Unexpected tokens found".
@@ -144,6 +150,12 @@ public:
 
     const Market& market() const { return market_; }
     const Portfolio& portfolio() const { return portfolio_; }
+    /// Currency per index point per unit: what the money metrics count in.
+    double multiplier() const { return multiplier_; }
+    /// The position as listed and saved: the instrument, then " at PRICE" and
+    /// " as LABEL" when it has them; numbers as the console shows them, or
+    /// exactly for a file.
+    static std::string position_text(const Position& position, bool exactly);
 
 private:
     struct Command;
@@ -172,6 +184,10 @@ private:
     void set_time(double hour, std::istream& in);
     /// "set smile REF SKEW CONVEXITY", REF "-" for a smile that moves with the level.
     void set_smile(std::istream& in);
+    /// "set multiplier N": currency per index point per unit, positive.
+    void set_multiplier(std::istream& in);
+    /// Refuses a label that is not one word starting with a letter.
+    static void check_label(const std::string& label);
     /// "set trading NAME": days added to an exchange stay while it does.
     void set_trading(std::istream& in);
     /// "set holiday DATE [@HOUR:MINUTE]": a day the current exchange's rules
@@ -187,7 +203,14 @@ private:
     void read_series(std::istream& in, Scenario& scenario);
     /// The scenario as a table on the console.
     void print_scenario(const Scenario& scenario);
-    void plot_scenario(const Scenario& scenario, const std::string& file);
+    /// `lines`: a grid as one line per value of its second parameter.
+    void plot_scenario(const Scenario& scenario, const std::string& file, bool lines = false);
+    /// True for a name ending in ".csv" in any letter case.
+    static bool is_csv_file(const std::string& file);
+    /// Replaces the portfolio with a CSV file's positions, all or nothing:
+    /// "FILE:LINE: message" for the first bad row.
+    void load_csv(const std::string& file);
+    void save_csv(const std::string& file) const;
     /// The one word after `source`, `save` or `load`, ending the line.
     static std::string read_file_name(std::istream& in);
     /// Runs each line of the file that is not blank or a comment, in order,
@@ -210,6 +233,7 @@ private:
     BinomialTreePricer pricer_;
     Market market_;
     Portfolio portfolio_;
+    double multiplier_ = 1;
     /// book_text() as last saved or loaded (at first, the start-up market).
     std::string saved_book_;
 };

@@ -138,7 +138,8 @@ bool QuorvaConsole::read_at_time(std::istream& in, int& hour, int& minute) {
     return true;
 }
 
-usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in, int untyped_year) {
+usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in, int untyped_year,
+                                                  const std::function<void(std::istream&)>& rest) {
     const double strike = read_double(in);
     if (strike == NO_DOUBLE) throw_error("Expected strike");
     if (strike < 0) throw_error("Strike must not be negative");
@@ -151,7 +152,7 @@ usr::P<Instrument> QuorvaConsole::read_instrument(std::istream& in, int untyped_
     const std::istream::pos_type style = in.tellg();
     const bool american = boost::algorithm::iequals(read_string(in, ""), "american");
     if (!american) in.seekg(style);
-    check_end(in);
+    rest(in);
     const Time expiry(date, static_cast<unsigned>(hour), static_cast<unsigned>(minute));
     const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(code)));
     if (american && (kind == 'F' || kind == 'U' || kind == 'D')) throw_error("Only calls and puts can be American");

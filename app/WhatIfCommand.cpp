@@ -163,12 +163,22 @@ void QuorvaConsole::read_series(std::istream& in, Scenario& scenario) {
         for (const LazyMetric::Metric metric : LazyMetric::all()) scenario.series.push_back({metric, index});
         return;
     }
-    for (std::string word = first; !word.empty(); word = read_string(in, stops)) {
+    std::istream::pos_type at = in.tellg();
+    for (std::string word = first; !word.empty(); at = in.tellg(), word = read_string(in, stops)) {
+        // "lines" after the metric of a grid asks for the strategy chart.
+        if (word == "lines" && !scenario.series.empty()) {
+            in.seekg(at);
+            break;
+        }
         const LazyMetric::Metric metric = LazyMetric::parse_metric(word);
         if (metric == LazyMetric::NONE) {
             throw_error(scenario.series.empty() ? "Expected metric name" : "Unexpected tokens found");
         }
-        scenario.series.push_back({metric, index_of(read_position(in))});
+        const std::size_t index = index_of(read_position(in));
+        if (metric == LazyMetric::PNL && index > 0 && !portfolio_[index - 1].trade_price) {
+            throw_error("Position " + std::to_string(index) + " has no trade price");
+        }
+        scenario.series.push_back({metric, index});
     }
     if (scenario.series.empty()) throw_error("Expected metric name");
 }
@@ -185,9 +195,14 @@ void QuorvaConsole::do_for(bool plot, std::istream& in) {
         throw_error("Expected ':'");
     }
     Scenario scenario;
+    scenario.multiplier = multiplier_;
     read_series(in, scenario);
     const bool grid = typed.size() > 1;
     if (grid && scenario.series.size() > 1) throw_error("One metric per grid");
+    const std::istream::pos_type at = in.tellg();
+    const bool lines = plot && read_string(in, ">") == "lines";
+    if (!lines) in.seekg(at);
+    if (lines && !grid) throw_error("Lines draw a grid of two parameters");
     const std::string file = plot ? read_chart_file(in) : read_output_file(in, {".csv"});
     check_end(in);
     for (const TypedAxis& axis : typed) scenario.axes.push_back(make_axis(axis));
@@ -201,7 +216,7 @@ void QuorvaConsole::do_for(bool plot, std::istream& in) {
         Progress progress(out_, scenario.points(), terminal_output_);
         scenario.evaluate(market_, portfolio_, pricer_.steps(), progress);
     }
-    if (plot) return plot_scenario(scenario, file);
+    if (plot) return plot_scenario(scenario, file, lines);
     if (!file.empty()) return write_atomically(file, csv(grid ? grid_table(scenario, true) : series_table(scenario, true)));
     print_scenario(scenario);
 }

@@ -25,6 +25,13 @@ void register_pricer_benchmarks();
 /// "console/calibrate/positions:20": the whole calibrate command.
 void register_console_benchmarks();
 
+/// A what-if grid of 20 markets over a book of a hundred positions, of the
+/// price and of the pnl, named by book_grid_benchmark().
+void register_book_benchmarks();
+
+/// "book:100/grid:20/pnl" for metric "pnl".
+std::string book_grid_benchmark(const std::string& metric);
+
 /// "price/pricer/steps:1001" for operation "price", evaluation "pricer" and 1001 steps.
 std::string pricer_benchmark(const std::string& operation, const Evaluation& evaluation, unsigned steps);
 

@@ -39,8 +39,10 @@ void Scenario::evaluate(const Market& market, const Portfolio& portfolio, unsign
         for (std::size_t s = 0; s < series.size(); ++s) {
             const Series& one = series[s];
             results[point][s] = one.position == 0
-                                    ? LazyMetric(pricer, moved, portfolio, one.metric).eval()
-                                    : LazyMetric(pricer, moved, portfolio[one.position - 1], one.metric).eval();
+                                    ? LazyMetric(pricer, moved, portfolio, one.metric, multiplier).eval()
+                                    : LazyMetric(pricer, moved, portfolio[one.position - 1], one.metric,
+                                                 multiplier)
+                                          .eval();
         }
     };
 

@@ -40,6 +40,8 @@ public:
     /// The first axis, then for a grid the second.
     std::vector<Axis> axes;
     std::vector<Series> series;
+    /// Currency per index point per unit, for the money metrics.
+    double multiplier = 1;
     /// By evaluate(): results[point][series], the points in the order of the
     /// first axis and, within each of its values, of the second.
     std::vector<std::vector<double> > results;

@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <iomanip>
 #include <limits>
+#include <sstream>
 #include <string>
 #include <utility>
 
@@ -33,6 +35,9 @@ std::vector<double> edges(const std::vector<double>& values) {
     result.push_back(values[n - 1] + (values[n - 1] - values[n - 2]) / 2);
     return result;
 }
+
+/// Grids of at most this many values on each side print each cell's value.
+const std::size_t MAX_LABELLED = 15;
 
 std::string range(double low, double high) {
     return "[" + usr::round_trip(low) + ":" + usr::round_trip(high) + "]";
@@ -78,6 +83,11 @@ void HeatMap::plot(Plotter& plotter) const {
     // which gnuplot would otherwise widen with a warning.
     if (lowest > highest) {
         plotter.send_command("set cbrange [*:*]");
+    } else if (lowest < 0 && highest > 0) {
+        // Losses and gains in two colours, white at 0 amid a span even on both sides.
+        const double reach = std::max(-lowest, highest);
+        plotter.send_command("set cbrange " + range(-reach, reach));
+        plotter.send_command("set palette defined (-1 \"#b2182b\", 0 \"#f7f7f7\", 1 \"#2166ac\")");
     } else {
         const double half = lowest < highest ? 0 : lowest == 0 ? 1 : std::fabs(lowest) / 100;
         plotter.send_command("set cbrange " + range(lowest - half, highest + half));
@@ -85,7 +95,9 @@ void HeatMap::plot(Plotter& plotter) const {
     plotter.send_command("set colorbox");
     plotter.send_command("set style fill solid 1 noborder");
     // Each cell is a box from (xlow, ylow) to (xhigh, yhigh) coloured by its value.
-    plotter.send_command("plot '-' using 1:2:3:4:5:6:7 with boxxyerror linecolor palette");
+    const bool labelled = x_values_.size() <= MAX_LABELLED && y_values_.size() <= MAX_LABELLED;
+    plotter.send_command("plot '-' using 1:2:3:4:5:6:7 with boxxyerror linecolor palette" +
+                         std::string(labelled ? ", '-' using 1:2:3 with labels notitle" : ""));
     for (std::size_t row = 0; row < x_values_.size(); ++row) {
         for (std::size_t column = 0; column < y_values_.size(); ++column) {
             const double z = z_[row * y_values_.size() + column];
@@ -96,6 +108,19 @@ void HeatMap::plot(Plotter& plotter) const {
                 line += (line.empty() ? "" : " ") + usr::round_trip(v);
             }
             plotter.send_command(line);
+        }
+    }
+    plotter.send_command("e");
+    if (!labelled) return;
+    // Each cell's value in it, to four significant digits.
+    for (std::size_t row = 0; row < x_values_.size(); ++row) {
+        for (std::size_t column = 0; column < y_values_.size(); ++column) {
+            const double z = z_[row * y_values_.size() + column];
+            if (!std::isfinite(z)) continue;
+            std::ostringstream line;
+            line << usr::round_trip(x_values_[row]) << " " << usr::round_trip(y_values_[column]) << " "
+                 << std::setprecision(4) << z;
+            plotter.send_command(line.str());
         }
     }
     plotter.send_command("e");

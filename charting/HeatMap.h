@@ -1,7 +1,8 @@
 #pragma once
 // A heat map: a grid of values over x values (rows) and y values (columns),
 // each drawn as a cell coloured from a labelled colour box, the cells reaching
-// half way to their neighbours so that uneven grids draw true.
+// half way to their neighbours so that uneven grids draw true. Values of both
+// signs get a palette centred at 0; a small grid prints each cell's value.
 
 #include "charting/Label.h"
 

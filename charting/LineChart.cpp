@@ -48,7 +48,7 @@ std::vector<bool> LineChart::on_right_axis() const {
     const double top = *std::max_element(largest.begin(), largest.end());
     std::vector<bool> right;
     for (double magnitude : largest) {
-        right.push_back(largest.size() > 1 && magnitude > 0 && magnitude * RIGHT_AXIS_RATIO < top);
+        right.push_back(!one_axis && largest.size() > 1 && magnitude > 0 && magnitude * RIGHT_AXIS_RATIO < top);
     }
     return right;
 }

@@ -26,8 +26,11 @@ public:
     void plot_final_settings(Plotter& plotter) const override;
     /// For each line drawn, whether it goes on the right axis: with several
     /// lines, one whose largest magnitude is more than 20 times smaller than
-    /// the largest line's.
+    /// the largest line's, unless one_axis.
     std::vector<bool> on_right_axis() const;
+
+    /// Every line on the left axis, as for lines of one quantity.
+    bool one_axis = false;
 
     /// Each series started, with the index in `points` of its first point.
     std::vector<std::pair<std::string, std::size_t> > series;

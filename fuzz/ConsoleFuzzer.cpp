@@ -162,9 +162,11 @@ bool undoes_failures(const std::string& line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    // Without it, `plot` fails after computing its scenario: no gnuplot process
-    // is started and no chart file is written.
+    // Without a gnuplot folder or a PATH to search, `plot` fails after
+    // computing its scenario: no gnuplot process is started and no chart file
+    // is written.
     unsetenv("GNUPLOT_ROOT");
+    unsetenv("PATH");
     char folder[] = "/tmp/quorva-fuzz-XXXXXX";
     if (mkdtemp(folder) == nullptr || chdir(folder) != 0) std::abort();
     work_folder = folder;

@@ -132,7 +132,8 @@ TEST_F(FailureInvariant, PortfolioAndMetricMessages) {
     expect_failures({
         {"Invalid purchase size",
          {"add +0 100C 20mar09", "add + 100C 20mar09", "add -x 100C 20mar09", "add -0 100C 20mar09"}},
-        {"Expected index", {"del", "del x", "del [1]"}},
+        {"Expected index", {"del", "del [1]"}},
+        {"No position labelled 'x'", {"del x"}},
         {"Index out of range",
          {"del 0", "del 6", "del -1", "delta [0]", "delta []", "price[6]", "gamma [ -1 ]"}},
         {"Invalid metric", {"list foo", "list price[1]", "list veg", "list foo price"}},

@@ -9,6 +9,7 @@ inline const char* const HELP_LIST =
     "del       - Remove a derivative from the portfolio\n"
     "for       - What-if analysis\n"
     "plot      - View scenarios as a chart\n"
+    "show      - Show one position in full\n"
     "implvol   - Calculate implied volatility from a market price\n"
     "calibrate - Create a smile from a set of market prices\n"
     "source    - Run the commands of a file\n"

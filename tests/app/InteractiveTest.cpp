@@ -22,10 +22,10 @@ using Words = std::vector<std::string>;
 TEST(Completion, CommandWordsAtTheStartOfALine) {
     EXPECT_EQ(Words({"market"}), QuorvaConsole::completions("", "mar"));
     EXPECT_EQ(Words({"del", "delta"}), QuorvaConsole::completions("  ", "del"));
-    EXPECT_EQ(Words({"calibrate"}), QuorvaConsole::completions("", "c"));
-    EXPECT_EQ(Words({"set", "source", "save"}), QuorvaConsole::completions("", "s"));
+    EXPECT_EQ(Words({"calibrate", "cashdelta", "cashgamma"}), QuorvaConsole::completions("", "c"));
+    EXPECT_EQ(Words({"set", "show", "source", "save"}), QuorvaConsole::completions("", "s"));
     EXPECT_EQ(Words(), QuorvaConsole::completions("", "MAR"));
-    EXPECT_EQ(14u + 7u, QuorvaConsole::completions("", "").size());
+    EXPECT_EQ(15u + 11u, QuorvaConsole::completions("", "").size());
 }
 
 TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
@@ -39,12 +39,16 @@ TEST(Completion, ArgumentsFollowTheCommandsGrammar) {
     EXPECT_EQ(Words({"vol"}), QuorvaConsole::completions("plot ", "v"));
     EXPECT_EQ(Words({"to"}), QuorvaConsole::completions("for vol 10 ", ""));
     EXPECT_EQ(Words({"step"}), QuorvaConsole::completions("for vol 10 to 30 ", "s"));
-    EXPECT_EQ(Words({"price", "payoff"}), QuorvaConsole::completions("for vol 10 to 30 step 5: ", "p"));
+    EXPECT_EQ(Words({"price", "payoff", "pnl"}), QuorvaConsole::completions("for vol 10 to 30 step 5: ", "p"));
     EXPECT_EQ(Words({"gamma"}), QuorvaConsole::completions("plot level 1 to 2:", "g"));
     EXPECT_EQ(Words({"delta"}), QuorvaConsole::completions("list ", "d"));
     EXPECT_EQ(Words({"all"}), QuorvaConsole::completions("list ", "a"));
     EXPECT_EQ(Words({"rho"}), QuorvaConsole::completions("list price DELTA ", "r"));
-    EXPECT_EQ(Words(), QuorvaConsole::completions("list all ", ""));
+    EXPECT_EQ(Words({"by"}), QuorvaConsole::completions("list all ", ""));
+    EXPECT_EQ(Words({"expiry", "label"}), QuorvaConsole::completions("list pnl by ", ""));
+    EXPECT_EQ(Words({"multiplier"}), QuorvaConsole::completions("set ", "mu"));
+    EXPECT_EQ(Words({"lines"}), QuorvaConsole::completions("plot level 1 to 2, days 0 to 9: pnl ", "l"));
+    EXPECT_EQ(Words(), QuorvaConsole::completions("plot level 1 to 2: pnl ", "l"));
     EXPECT_EQ(Words({"all"}), QuorvaConsole::completions("for vol 10 to 30: ", "a"));
     EXPECT_EQ(Words({"theta"}), QuorvaConsole::completions("for vol 10 to 30: price delta ", "t"));
     EXPECT_EQ(Words(), QuorvaConsole::completions("for vol 10 to 30: price[2] ", ""));
@@ -104,7 +108,7 @@ TEST(HelpForOneCommand, ShowsItsFormsAndExamples) {
     EXPECT_EQ(0u, session.run("help for").find("for PARAM FROM to TO [step STEP] [, PARAM FROM to TO [step STEP]]:"));
     EXPECT_NE(std::string::npos, session.run("help set").find("set trading continuous|lse"));
     EXPECT_EQ(0u, session.run("help add").find("add [+QUANTITY|-QUANTITY] STRIKE CODE DAY MONTH [YEAR] "
-                                               "[@HOUR:MINUTE] [american]\n"));
+                                               "[@HOUR:MINUTE] [american] [at PRICE] [as LABEL]\n"));
     session.expect_refusals({
         {"help me", "Unknown command - 'me'"},
         {"help MARKET", "Unknown command - 'MARKET'"},

@@ -7,6 +7,7 @@
 #include <boost/filesystem.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -222,6 +223,52 @@ TEST_F(Plot, SeveralSeriesGetAKeyAndADataBlockEach) {
     // Three blocks of three points, each ended by "e"; the payoff at 90 is the short puts' -2 * 5.
     for (std::size_t end : {23u, 27u, 31u}) EXPECT_EQ("e", sent[end]);
     EXPECT_EQ("90 -10", sent[28]);
+}
+
+TEST_F(Plot, TheStrategyChartDrawsALinePerValueOfTheSecondParameter) {
+    const Gnuplot gnuplot(false);
+    session.run("set multiplier 10\nadd -1 100C 20mar10 at 12.5");
+    const std::string grid = "level 90 to 110 step 10, days 0 to 20 step 10: pnl";
+    session.run("plot " + grid + " lines > " + gnuplot.file("c.png").native());
+    const std::vector<std::string> sent = lines_of(gnuplot.record());
+    ASSERT_EQ(32u, sent.size());
+    EXPECT_EQ("set xlabel \"level\" font \"Arial,\"", sent[5]);
+    EXPECT_EQ("set ylabel \"pnl\" font \"Arial,\"", sent[10]);
+    EXPECT_EQ("set key above", sent[15]);
+    // One axis for every line, however far apart their scales.
+    EXPECT_EQ("plot '-' using 1:2 with lines linecolor rgb \"#0072b2\" title \"days 0\", '-' using 1:2 with lines "
+              "linecolor rgb \"#d55e00\" title \"days 10\", '-' using 1:2 with lines linecolor rgb \"#009e73\" "
+              "title \"days 20\"",
+              sent[19]);
+    // Each block is a column of the grid's table, ended by "e".
+    const std::string table = session.run("for " + grid);
+    std::istringstream rows(table);
+    std::string row;
+    std::getline(rows, row);
+    for (std::size_t point = 0; point < 3; ++point) {
+        std::getline(rows, row);
+        std::istringstream cells(row);
+        std::string level, pnl;
+        std::getline(cells, level, '\t');
+        for (std::size_t column = 0; column < 3; ++column) {
+            std::getline(cells, pnl, '\t');
+            std::istringstream sent_point(sent[20 + 4 * column + point]);
+            double x = 0, y = 0;
+            sent_point >> x >> y;
+            EXPECT_EQ(std::stod(level), x);
+            EXPECT_NEAR(std::stod(pnl), y, 1e-4 * std::fabs(y));
+        }
+    }
+    for (std::size_t end : {23u, 27u, 31u}) EXPECT_EQ("e", sent[end]);
+
+    const Gnuplot real(true);
+    for (const std::string& chart : {grid + " lines", grid}) {
+        const fs::path png = real.file("strategy.png");
+        EXPECT_EQ("", session.run("plot " + chart + " > " + png.native()));
+        EXPECT_EQ(std::string("\x89PNG\r\n\x1a\n", 8), read_all(png).substr(0, 8)) << chart;
+        EXPECT_EQ("", read_all(real.errors())) << chart;
+    }
+    session.run("set multiplier 1");
 }
 
 // Gamma, some 500 times smaller than the price, gets the right axis; the axes

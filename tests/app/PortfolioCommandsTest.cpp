@@ -108,7 +108,7 @@ TEST_F(Portfolio, AddAndDelMessagesLeaveThePortfolioAsItWas) {
             {"add 5000U 20mar09 @10:00 american", "Only calls and puts can be American"},
             {"add 5000C 20mar09 american now", "Unexpected tokens found"},
             {"del", "Expected index"},
-            {"del x", "Expected index"},
+            {"del x", "No position labelled 'x'"},
             {"del 0", "Index out of range"},
             {"del 4", "Index out of range"},
             {"del 1 2", "Unexpected tokens found"},

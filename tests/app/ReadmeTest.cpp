@@ -4,6 +4,7 @@
 // instead.
 
 #include "ConsoleSession.h"
+#include "tests/charting/FakeGnuplot.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,10 @@ std::string transcript(const std::vector<std::string>& commands) {
 }
 
 TEST(Readme, EverySessionPrintsWhatTheGuideShows) {
+    // Files the sessions save and load go to a folder of their own.
+    const gnuplot::test::TempDir files("quorva-readme-%%%%-%%%%");
+    const boost::filesystem::path before = boost::filesystem::current_path();
+    boost::filesystem::current_path(files.path());
     setenv("GNUPLOT_ROOT", "/usr", 1);
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");
@@ -80,6 +85,7 @@ TEST(Readme, EverySessionPrintsWhatTheGuideShows) {
         std::ofstream out(QUORVA_README);
         for (const std::string& line : lines) out << line << "\n";
     }
+    boost::filesystem::current_path(before);
 }
 
 }  // namespace

@@ -301,15 +301,22 @@ TEST(HeatMapTest, SendsTheWholeStreamOfAnUnevenGrid) {
         "set tics out",
         "set xrange [75:96]",
         "set yrange [0:1]",
-        "set cbrange [-1:1234567.125]",
+        "set cbrange [-1234567.125:1234567.125]",
+        "set palette defined (-1 \"#b2182b\", 0 \"#f7f7f7\", 1 \"#2166ac\")",
         "set colorbox",
         "set style fill solid 1 noborder",
-        "plot '-' using 1:2:3:4:5:6:7 with boxxyerror linecolor palette",
+        "plot '-' using 1:2:3:4:5:6:7 with boxxyerror linecolor palette, '-' using 1:2:3 with labels notitle",
         "80 0.25 75 85 0 0.5 0.30000000000000004",
         "80 0.75 75 85 0.5 1 2",
         "90 0.25 85 92 0 0.5 1234567.125",
         "94 0.25 92 96 0 0.5 7.5",
         "94 0.75 92 96 0.5 1 -1",
+        "e",
+        "80 0.25 0.3",
+        "80 0.75 2",
+        "90 0.25 1.235e+06",
+        "94 0.25 7.5",
+        "94 0.75 -1",
         "e",
     };
     EXPECT_EQ(expected, commands_of(map));
@@ -327,16 +334,16 @@ TEST(HeatMapTest, RangesReachTheOuterCellEdgesAndSpanTheValues) {
     const Case cases[] = {
         {"a lone value spans one unit", {5}, {-1, 3}, {2, 4},
          {"set xrange [4.5:5.5]", "set yrange [-3:5]", "set cbrange [2:4]"},
-         {"5 -1 4.5 5.5 -3 1 2", "5 3 4.5 5.5 1 5 4", "e"}},
+         {"5 -1 4.5 5.5 -3 1 2", "5 3 4.5 5.5 1 5 4", "e", "5 -1 2", "5 3 4", "e"}},
         {"one colour alone sits amid a span of a hundredth", {1, 2}, {1}, {-50, -50},
          {"set xrange [0.5:2.5]", "set yrange [0.5:1.5]", "set cbrange [-50.5:-49.5]"},
-         {"1 1 0.5 1.5 0.5 1.5 -50", "2 1 1.5 2.5 0.5 1.5 -50", "e"}},
+         {"1 1 0.5 1.5 0.5 1.5 -50", "2 1 1.5 2.5 0.5 1.5 -50", "e", "1 1 -50", "2 1 -50", "e"}},
         {"zero alone sits amid a span of one", {1}, {1}, {0},
          {"set xrange [0.5:1.5]", "set yrange [0.5:1.5]", "set cbrange [-1:1]"},
-         {"1 1 0.5 1.5 0.5 1.5 0", "e"}},
+         {"1 1 0.5 1.5 0.5 1.5 0", "e", "1 1 0", "e"}},
         {"a blank map leaves the colours to gnuplot", {1}, {1}, {nan},
          {"set xrange [0.5:1.5]", "set yrange [0.5:1.5]", "set cbrange [*:*]"},
-         {"e"}},
+         {"e", "e"}},
     };
     for (const Case& c : cases) {
         HeatMap map(c.x, c.y);
@@ -344,6 +351,18 @@ TEST(HeatMapTest, RangesReachTheOuterCellEdgesAndSpanTheValues) {
         const Lines lines = commands_of(map);
         EXPECT_EQ(c.ranges, slice(lines, 6, 3)) << c.what;
         EXPECT_EQ(c.data, Lines(lines.begin() + 12, lines.end())) << c.what;
+    }
+}
+
+TEST(HeatMapTest, OnlyGridsOfAtMostFifteenValuesASidePrintTheirCells) {
+    for (const std::size_t size : {15u, 16u}) {
+        std::vector<double> values;
+        for (std::size_t i = 0; i < size; ++i) values.push_back(static_cast<double>(i));
+        HeatMap map(values, {1});
+        for (std::size_t i = 0; i < size; ++i) map.set_z(i, 0, 1);
+        const Lines lines = commands_of(map);
+        EXPECT_EQ(size == 15 ? 15u + 15u + 2 : 16u + 1, lines.size() - 12) << size;
+        EXPECT_EQ(size == 15, lines[11].find("with labels") != std::string::npos) << size;
     }
 }
 
