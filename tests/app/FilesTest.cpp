@@ -2,11 +2,11 @@
 // their permissions and through their links; a history that stays trimmed
 // and loses no line to a second run; files read with their mark and errors.
 
+#include "InFolder.h"
 #include "files/AtomicFile.h"
 #include "terminal/HistoryFile.h"
 #include "terminal/TextFile.h"
 #include "foundation/Exception.h"
-#include "tests/charting/FakeGnuplot.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,13 +21,10 @@
 namespace {
 
 using gnuplot::test::read_all;
-using gnuplot::test::TempDir;
 namespace fs = boost::filesystem;
 
-class Files : public ::testing::Test {
+class Files : public InFolder {
 protected:
-    std::string path(const std::string& name) const { return (dir.path() / name).native(); }
-    void write(const std::string& name, const std::string& text) const { std::ofstream(path(name)) << text; }
     /// The names in the folder.
     std::set<std::string> names() const {
         std::set<std::string> found;
@@ -51,8 +47,6 @@ protected:
         lstat(path(name).c_str(), &status);
         return status.st_mode;
     }
-
-    TempDir dir{"quorva-files-%%%%-%%%%"};
 };
 
 TEST_F(Files, SavesReplaceOnlyRegularFilesWholeAndKeepTheirPermissions) {
