@@ -5,13 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <thread>
@@ -90,12 +90,7 @@ TEST(FaultsEndToEnd, SavesKilledAtAnyMomentLeaveTheOldOrTheNewBookAlone) {
         ASSERT_TRUE(old || renewed) << "run " << i << ":\n" << after;
         before = after;
         std::string names;
-        DIR* listing = opendir(folder);
-        while (const dirent* entry = readdir(listing)) {
-            const std::string name = entry->d_name;
-            if (name != "." && name != "..") names += name + " ";
-        }
-        closedir(listing);
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) names += entry.path().filename().string() + " ";
         ASSERT_TRUE(names == "book.txt " || (names.empty() && before.empty())) << "run " << i << ": " << names;
     }
     // Some runs were killed while they worked (how many depends on the machine's load).

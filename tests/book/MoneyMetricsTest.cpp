@@ -38,15 +38,15 @@ TEST(MoneyMetrics, AgreeWithTheClosedFormForLongAndShortPositionsAtEveryMultipli
                     const double scale = std::fabs(quantity) * multiplier;
                     const std::string what = test::describe(*position.second) + " x" + std::to_string(quantity) +
                                              " m" + std::to_string(multiplier);
-                    const std::pair<LazyMetric::Metric, double> closed[] = {
-                        {LazyMetric::VALUE, at(1)},
-                        {LazyMetric::PNL, at(1) - trade},
-                        {LazyMetric::CASHDELTA, at(1.005) - at(0.995)},
-                        {LazyMetric::CASHGAMMA, at(1.01) - 2 * at(1) + at(0.99)},
-                    };
-                    for (const auto& [m, per_unit] : closed) {
-                        EXPECT_NEAR(quantity * per_unit * multiplier, metric(m), 2e-4 * scale) << what << " metric " << m;
-                    }
+                    EXPECT_NEAR(quantity * at(1) * multiplier, metric(LazyMetric::VALUE), 2e-4 * scale) << what;
+                    EXPECT_NEAR(quantity * (at(1) - trade) * multiplier, metric(LazyMetric::PNL), 2e-4 * scale)
+                        << what;
+                    EXPECT_NEAR(quantity * (at(1.005) - at(0.995)) * multiplier, metric(LazyMetric::CASHDELTA),
+                                2e-4 * scale)
+                        << what;
+                    EXPECT_NEAR(quantity * (at(1.01) - 2 * at(1) + at(0.99)) * multiplier,
+                                metric(LazyMetric::CASHGAMMA), 2e-4 * scale)
+                        << what;
                     // The six keep their meaning, in index points per unit.
                     EXPECT_EQ(quantity * pricer.price(market, *position.second), metric(LazyMetric::PRICE)) << what;
                 }

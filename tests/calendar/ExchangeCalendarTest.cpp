@@ -160,7 +160,6 @@ TEST(ExchangeCalendar, PrefixCountEqualsTheDayWalk) {
 TEST(ExchangeCalendar, TradingMinutesOverChristmas) {
     const ExchangeCalendar& lse = *ExchangeCalendar::lse();
     const Time evening = at(2025, 12, 23, 17, 0);
-    EXPECT_EQ(2070, lse.trading_minutes(evening, at(2026, 1, 2, 16, 30)));
     EXPECT_EQ(-2070, lse.trading_minutes(at(2026, 1, 2, 16, 30), evening));
     const struct {
         Time to;
@@ -168,6 +167,7 @@ TEST(ExchangeCalendar, TradingMinutesOverChristmas) {
     } spans[] = {
         {at(2025, 12, 24, 12, 0), 240},  {at(2025, 12, 24, 16, 30), 270}, {at(2025, 12, 29, 8, 0), 270},
         {at(2025, 12, 31, 23, 59), 1560}, {at(2026, 1, 1, 12, 0), 1560},  {at(2026, 1, 2, 9, 0), 1620},
+        {at(2026, 1, 2, 16, 30), 2070},
     };
     for (const auto& span : spans) EXPECT_EQ(span.minutes, lse.trading_minutes(evening, span.to)) << span.to;
     // Eurex closes at 17:30 and stays closed on 24 and 31 December; New York
@@ -188,14 +188,12 @@ TEST(ExchangeCalendar, AddedDaysReplaceEachOtherAndKeepTheInstanceUnchanged) {
     ASSERT_EQ(2u, early->added_days().size());
     std::ostringstream days;
     for (const SpecialDay& day : early->added_days()) days << day << ";";
-    EXPECT_EQ("02jan25;10jan25 @12:00;", days.str());
+    days << SpecialDay{Date(2105, Date::JAN, 5), std::nullopt};
+    EXPECT_EQ("02jan25;10jan25 @12:00;05jan2105", days.str());
     EXPECT_EQ(240, early->trading_minutes(at(2025, 1, 9, 23, 0), at(2025, 1, 13, 0, 0)));
     // An added day overrides the rules on its date: Christmas Day opened to noon.
     const usr::P<ExchangeCalendar> christmas = lse->with_day({Date(2025, Date::DEC, 25), Time::OfDay(12, 0)});
     EXPECT_EQ(240, christmas->trading_minutes(at(2025, 12, 25, 0, 0), at(2025, 12, 26, 0, 0)));
-    std::ostringstream late;
-    late << SpecialDay{Date(2105, Date::JAN, 5), std::nullopt};
-    EXPECT_EQ("05jan2105", late.str());
 }
 
 TEST(ExchangeCalendar, EasterOverTheTwoCenturies) {
