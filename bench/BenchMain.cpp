@@ -85,6 +85,10 @@ void print_ratios(const RecordingReporter& times) {
     }
     print_ratio(times, "American put / plain induction, 1001 steps", "price/american/steps:1001",
                 "price/induction/steps:1001");
+    print_ratio(times, "American put / its tree induction, 1001 steps", "price/american/steps:1001",
+                "price/american-induction/steps:1001");
+    print_ratio(times, "American put / its European twin, 1001 steps", "price/american/steps:1001",
+                "price/american-european/steps:1001");
     const std::string price = pricer_benchmark("price", base, 1001);
     print_ratio(times, "gamma of 100 options / 300 prices (" + base.name + ")", book_gamma_benchmark(1),
                 price, 300);

@@ -17,7 +17,9 @@ void register_calendar_benchmarks();
 /// an implied volatility at 1001 steps, named by pricer_benchmark(); for the
 /// base evaluation also the gamma of a book of a hundred options, at
 /// the console's market and over a grid of 66 markets, named by
-/// book_gamma_benchmark().
+/// book_gamma_benchmark(); and an American put at 1001 steps as priced
+/// ("price/american"), by the tree's induction ("price/american-induction")
+/// and as its European twin ("price/american-european").
 void register_pricer_benchmarks();
 
 /// "console/calibrate/positions:20": the whole calibrate command.

@@ -47,13 +47,26 @@ void time_implvol(benchmark::State& state, const Evaluation& evaluation) {
     }
 }
 
-/// An at-the-money American put on the console's market.
-void time_american(benchmark::State& state) {
-    const Session session = session_after(std::string(PIN_CLOCK) + "add 100P 20jun09 american\n");
+/// How an American put is priced: by the pricer, by the tree's induction, or
+/// as its European twin.
+enum class AmericanPricing { PRICE, INDUCTION, EUROPEAN };
+
+/// An at-the-money put on the console's market, American but for EUROPEAN,
+/// priced at a volatility a hair higher each time, so that no exercise
+/// boundary solved before serves.
+void time_american(benchmark::State& state, AmericanPricing pricing) {
+    const char* const command = pricing == AmericanPricing::EUROPEAN ? "add 100P 20jun09\n"
+                                                                       : "add 100P 20jun09 american\n";
+    const Session session = session_after(std::string(PIN_CLOCK) + command);
     if (session.portfolio.size() != 1) throw std::logic_error("the console did not take the put");
     const Instrument& put = *session.portfolio.front().second;
     BinomialTreePricer pricer(static_cast<unsigned>(state.range(0)));
-    for (auto _ : state) benchmark::DoNotOptimize(pricer.price(session.market, put));
+    Market m = session.market;
+    for (auto _ : state) {
+        m.volatility() += 1e-12;
+        benchmark::DoNotOptimize(pricing == AmericanPricing::INDUCTION ? pricer.price_by_fast_induction(m, put)
+                                                                       : pricer.price(m, put));
+    }
 }
 
 /// The gamma of the hundred positions as the console sums it, in the
@@ -98,10 +111,17 @@ std::string pricer_benchmark(const std::string& operation, const Evaluation& eva
 }
 
 void register_pricer_benchmarks() {
-    benchmark::RegisterBenchmark("price/american", time_american)
-        ->ArgName("steps")
-        ->Arg(1001)
-        ->Unit(benchmark::kMicrosecond);
+    const std::pair<const char*, AmericanPricing> americans[] = {
+        {"price/american", AmericanPricing::PRICE},
+        {"price/american-induction", AmericanPricing::INDUCTION},
+        {"price/american-european", AmericanPricing::EUROPEAN},
+    };
+    for (const auto& american : americans) {
+        benchmark::RegisterBenchmark(american.first, time_american, american.second)
+            ->ArgName("steps")
+            ->Arg(1001)
+            ->Unit(benchmark::kMicrosecond);
+    }
     for (const Evaluation& evaluation : evaluations()) {
         const std::string suffix = "/" + evaluation.name;
         benchmark::RegisterBenchmark(("price" + suffix).c_str(), time_metric, evaluation.price)

@@ -28,11 +28,20 @@ const double IMPLVOL_TOLERANCE = 1e-9;
 
 const double NOT_FOUND = std::numeric_limits<double>::max();
 
-// Nodes further than this many standard deviations of the number of down moves
-// from its expected value are reached from the root with too little weight
-// (below 3e-12 on both sides together) for an American price to tell them
-// from their payoff.
-const double REACH_DEVIATIONS = 7;
+// Where the exercise boundary's premium is taken: total volatility (volatility
+// times the square root of the years to expiry) at most BOUNDARY_SPREAD, rate
+// and yield times the years each at most BOUNDARY_GROWTH and over the variance
+// each at most BOUNDARY_DRIFT. Beyond, the boundary falls too steeply after
+// expiry for a few nodes to follow it, and the tree's induction values an
+// American option.
+const double BOUNDARY_SPREAD = 2;
+const double BOUNDARY_GROWTH = 0.5;
+const double BOUNDARY_DRIFT = 20;
+
+// The fast induction takes a node at its payoff where the paths through it
+// and the nodes beyond it carry at most this share of the strike plus the
+// level, summed over the steps.
+const double REACH_SHARE = 1e-12;
 const double LARGEST = std::numeric_limits<double>::max();
 const double SMALLEST = std::numeric_limits<double>::min();
 const double UNBOUNDED = std::numeric_limits<double>::infinity();
@@ -415,6 +424,9 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
     const double r = market.rate();
     const double b = r - local.div_yield;
     g.tau = local.tau;
+    g.volatility = sigma;
+    g.rate = r;
+    g.yield = local.div_yield;
     g.log_up = g.log_down = g.p = g.q = g.discount = 0;
     g.degenerate = true;
 
@@ -482,7 +494,11 @@ BinomialTreePricer::Geometry BinomialTreePricer::geometry(const Market& market,
 double BinomialTreePricer::price(const Market& market, const Instrument& instrument) {
     if (const std::optional<PayoffLine> line = single_line(instrument)) return line_value(market, instrument, *line);
     const Geometry g = geometry(market, instrument);
-    if (instrument.american()) return american(market, g, instrument, false);
+    if (instrument.american()) return american_price(market, g, instrument);
+    return european(g, instrument);
+}
+
+double BinomialTreePricer::european(const Geometry& g, const Instrument& instrument) {
     if (g.degenerate) return g.limit.value(instrument);
     // With a per-step factor of 0 or infinity the leaf weights cannot be
     // formed; only the induction reproduces what the tree does there.
@@ -501,6 +517,39 @@ double BinomialTreePricer::price_by_induction(const Market& market,
     return induction(g, instrument);
 }
 
+double BinomialTreePricer::price_by_fast_induction(const Market& market, const Instrument& instrument) {
+    const Geometry g = geometry(market, instrument);
+    if (instrument.american()) return american(market, g, instrument, false);
+    return european(g, instrument);
+}
+
+double BinomialTreePricer::american_price(const Market& market, const Geometry& g, const Instrument& instrument) {
+    if (g.degenerate) return american(market, g, instrument, false);
+    const bool call = instrument.payoff_sides()->above.slope > 0;
+    const double european_value = european(g, instrument);
+    const double payoff = instrument.payoff(g.level);
+    // The put's rate and yield; a call's are the other way round.
+    const double rate = call ? g.yield : g.rate;
+    const double yield = call ? g.rate : g.yield;
+    const double largest = std::max(std::fabs(rate), std::fabs(yield));
+    const bool boundary_holds = AmericanBoundaryEngine::has_one_boundary(call, g.rate, g.yield) &&
+                                g.volatility * std::sqrt(g.tau) <= BOUNDARY_SPREAD &&
+                                largest * g.tau <= BOUNDARY_GROWTH &&
+                                largest <= BOUNDARY_DRIFT * g.volatility * g.volatility;
+    double value = european_value;
+    if (rate <= 0 && yield >= 0) {
+        // The European value is never below the payoff: no early exercise.
+    } else if (boundary_holds) {
+        const std::optional<double> premium =
+            boundary_engine_.premium(call, g.level, instrument.strike(), g.tau, g.rate, g.yield, g.volatility);
+        value = premium ? european_value + *premium : payoff;
+        if (!std::isfinite(value)) value = american(market, g, instrument, false);
+    } else {
+        value = american(market, g, instrument, false);
+    }
+    return std::max(std::max(value, european_value), payoff);
+}
+
 double BinomialTreePricer::line_value(const Market& market, const Instrument& instrument, const PayoffLine& line) {
     const Market::Local local = market.local(instrument.strike(), instrument.expiry());
     const double tau = local.tau;
@@ -514,9 +563,8 @@ double BinomialTreePricer::line_value(const Market& market, const Instrument& in
 double BinomialTreePricer::american(const Market& market, const Geometry& g, const Instrument& instrument,
                                     bool whole_tree) {
     if (!(g.tau > 0)) return g.limit.value(instrument);
-    const double yield = market.local(instrument.strike(), instrument.expiry()).div_yield;
-    if (g.degenerate) return std::max(g.limit.value(instrument), best_certain_exercise(market.rate(), yield, g, instrument));
-    return early_exercise(g, instrument, market.rate(), yield, whole_tree);
+    if (g.degenerate) return std::max(g.limit.value(instrument), best_certain_exercise(market.rate(), g.yield, g, instrument));
+    return early_exercise(g, instrument, market.rate(), g.yield, whole_tree);
 }
 
 double BinomialTreePricer::best_certain_exercise(double r, double yield, const Geometry& g,
@@ -534,10 +582,16 @@ double BinomialTreePricer::best_certain_exercise(double r, double yield, const G
 // A node's value is the larger of its continuation and the payoff at its
 // level, level(m, j) = top(m) * ratio^j with top(m) = level * up^m the
 // highest node of step m, both grown from exact anchors. Outside the whole
-// tree only the nodes that the root reaches with any weight are visited:
-// those within REACH_DEVIATIONS standard deviations of the expected number of
-// down moves; a child beyond them is taken at its payoff, which a path that
-// far out is worth to rounding.
+// tree only the nodes that the root reaches with weight are visited; a child
+// beyond them is taken at its payoff. What that misses is at most the root's
+// weight of the nodes left out times their value over their payoff, which is
+// below the strike (a put) or the level of the node (a call), each grown by
+// at most the larger of 1 and the discount over the whole tree. The number of
+// down moves to step m is binomial with probability q, and under the weights
+// times the levels with probability q u / (p u + q d); Bernstein's inequality
+// bounds both tails, each by exp(-t^2 / (2 (m p q + t / 3))) at t from the
+// mean, and the window of step m keeps every node within the t of both that
+// holds them to a share of REACH_SHARE over the steps.
 double BinomialTreePricer::early_exercise(const Geometry& g, const Instrument& instrument, double rate, double yield,
                                           bool whole_tree) {
     const unsigned n = g.steps;
@@ -554,15 +608,24 @@ double BinomialTreePricer::early_exercise(const Geometry& g, const Instrument& i
     const auto top_of = [&](unsigned m, double above) {
         return m % ANCHOR_SPACING == 0 ? std::min(g.level * std::exp(m * g.log_up), LARGEST) : above * down_one;
     };
-    const double reach = REACH_DEVIATIONS * std::sqrt(g.p * g.q);
+    const double growth = std::max(1.0, std::exp(-std::min(rate, yield) * g.tau));
+    const double log_share = std::log(4.0 * n * growth * growth / REACH_SHARE);
+    const double tilted = 1 / (1 + g.p / g.q * std::exp(g.log_up - g.log_down));
+    const double down_chances[2] = {g.q, tilted};
     const auto window = [&](unsigned m, unsigned& lo, unsigned& hi) {
         lo = 0;
         hi = m;
         if (whole_tree) return;
-        const double centre = m * g.q;
-        const double half = reach * std::sqrt(static_cast<double>(m)) + 1;
-        if (centre - half > 0) lo = static_cast<unsigned>(centre - half);
-        if (centre + half < m) hi = static_cast<unsigned>(std::ceil(centre + half));
+        lo = m;
+        hi = 0;
+        for (double chance : down_chances) {
+            const double centre = m * chance;
+            const double variance = centre * (1 - chance);
+            const double half =
+                log_share / 3 + std::sqrt(log_share * log_share / 9 + 2 * log_share * variance) + 1;
+            lo = std::min(lo, centre - half > 0 ? static_cast<unsigned>(centre - half) : 0u);
+            hi = std::max(hi, centre + half < m ? static_cast<unsigned>(std::ceil(centre + half)) : m);
+        }
     };
     const auto payoff = [&](double top, unsigned j) { return std::max(sign * (top * ratios_[j] - strike), 0.0); };
 

@@ -9,6 +9,7 @@
 // Workspaces, allocated once, serve every operation, so a pricer prices one
 // instrument at a time.
 
+#include "model/AmericanBoundaryEngine.h"
 #include "model/Instrument.h"
 #include "model/Market.h"
 
@@ -59,6 +60,11 @@ public:
         bool degenerate;
         /// Meaningful for a degenerate tree only.
         Limit limit;
+        /// The market's numbers for the instrument: volatility at its strike,
+        /// rate and yield, annual fractions.
+        double volatility;
+        double rate;
+        double yield;
 
         double leaf(unsigned i) const;
     };
@@ -82,15 +88,26 @@ public:
     /// one line on each side of the strike is summed
     /// mostly in closed form; any other is summed over the leaves, which needs
     /// it monotone in the level (it bounds the leaves left out). An American
-    /// option is valued by backward induction with exercise at every node,
-    /// over the nodes the root reaches with any weight; where no tree can be
-    /// built, by the larger of the European limit and the best exercise along
-    /// the forward's certain path.
+    /// option is worth its European value plus the premium integrated along
+    /// its exercise boundary where the exercise region has one boundary (a put
+    /// with a positive rate, a call with a positive yield, neither with a
+    /// negative rate or yield besides), its European value where it is never
+    /// exercised early (a put with a rate of at most 0 and a yield of at
+    /// least 0, a call the other way round), and otherwise the fast
+    /// induction's value; where no tree can be built, the larger of the
+    /// European limit and the best exercise along the forward's certain path.
+    /// Never below the European value nor the payoff at the level.
     double price(const Market& market, const Instrument& instrument);
     /// The same tree's value by backward induction over all its nodes, in
     /// time quadratic in the steps (with exercise at every node for an
-    /// American option); price agrees with it to rounding.
+    /// American option); price agrees with it to rounding for a European
+    /// instrument, and to the tree's own error for an American one.
     double price_by_induction(const Market& market, const Instrument& instrument);
+    /// An American option's value by the tree's induction over the nodes the
+    /// root reaches with weight, the price where no one boundary holds: the
+    /// whole induction's to 1e-12 of strike plus level. Any other instrument
+    /// as price().
+    double price_by_fast_induction(const Market& market, const Instrument& instrument);
 
     /// Greeks are plain differences of prices, not divided by their shifts.
     /// Central, level +-0.5: change for one index point.
@@ -113,6 +130,9 @@ public:
     double implvol(const Market& market, const Instrument& instrument, double price);
 
 private:
+    /// The value of the instrument's payoff at expiry alone.
+    double european(const Geometry& g, const Instrument& instrument);
+    double american_price(const Market& market, const Geometry& g, const Instrument& instrument);
     /// A payoff of one line in closed form: its constant discounted at the
     /// rate and its slope times the index discounted at the yield.
     static double line_value(const Market& market, const Instrument& instrument, const PayoffLine& line);
@@ -150,6 +170,7 @@ private:
     /// C(steps, i) (i / steps)^i (1 - i / steps)^(steps - i) at i: the largest
     /// probability leaf i takes under any p.
     std::vector<double> peak_weights_;
+    AmericanBoundaryEngine boundary_engine_;
 };
 
 }  // namespace quorva

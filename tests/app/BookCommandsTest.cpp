@@ -3,32 +3,18 @@
 // and books kept in text and CSV files.
 
 #include "ConsoleSession.h"
-#include "tests/charting/FakeGnuplot.h"
+#include "InFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 namespace {
 
 using gnuplot::test::read_all;
-using gnuplot::test::TempDir;
 using Rows = std::vector<std::vector<std::string> >;
 
-Rows cells(const std::string& table) {
-    Rows rows;
-    std::istringstream lines(table);
-    for (std::string line; std::getline(lines, line) && !line.empty();) {
-        rows.emplace_back();
-        std::istringstream fields(line);
-        for (std::string field; std::getline(fields, field, '\t');) rows.back().push_back(field);
-    }
-    return rows;
-}
-
-class Book : public ::testing::Test {
+class Book : public InFolder {
 protected:
     void SetUp() override {
         session.pin_clock();
@@ -39,9 +25,6 @@ protected:
                                   "add -1 105C 19jun09 at 2.9 as covered\n"
                                   "add +3 100C 18dec09"));
     }
-    std::string path(const std::string& name) const { return (dir.path() / name).native(); }
-
-    TempDir dir{"quorva-book-%%%%-%%%%"};
     ConsoleSession session;
 };
 
@@ -149,24 +132,24 @@ TEST_F(Book, TextAndCsvFilesKeepTheBook) {
 }
 
 TEST_F(Book, CsvBooksFromElsewhereAndABadRowThatChangesNothing) {
-    std::ofstream(path("broker.csv")) << "Account,LABEL,Type,Strike,Expiry,Qty,Quantity,Price,Style,Time\r\n"
-                                         "A1,spread,put,95,2009-06-20,x,-2,3.25,,\r\n"
-                                         "A1,,CALL,100,18dec09,x,3,,European,16:30\r\n"
-                                         "\r\n"
-                                         "A2,covered,c,105,2009-06-19,x,+1,2.9,american,\r\n";
+    write("broker.csv", "Account,LABEL,Type,Strike,Expiry,Qty,Quantity,Price,Style,Time\r\n"
+                        "A1,spread,put,95,2009-06-20,x,-2,3.25,,\r\n"
+                        "A1,,CALL,100,18dec09,x,3,,European,16:30\r\n"
+                        "\r\n"
+                        "A2,covered,c,105,2009-06-19,x,+1,2.9,american,\r\n");
     ASSERT_EQ("", session.run("load " + path("broker.csv")));
     EXPECT_EQ("1.\t-2\t95P 20jun09 @23:59 at 3.25 as spread\t\n"
               "2.\t+3\t100C 18dec09 @16:30\t\n"
               "3.\t+1\t105C 19jun09 @23:59 American at 2.9 as covered\t\n\n\n",
               session.run("list"));
     const std::string before = session.run("list");
-    std::ofstream(path("bad.csv")) << "quantity,strike,type,expiry\n1,100,C,20mar09\n2,100,P,20mar09\n\n"
-                                      "3,100,F,20mar09\n4,100,U,20mar09\n5,100,X,20mar09\n";
+    write("bad.csv", "quantity,strike,type,expiry\n1,100,C,20mar09\n2,100,P,20mar09\n\n3,100,F,20mar09\n4,100,U,20mar09\n"
+                     "5,100,X,20mar09\n");
     EXPECT_EQ("Error: " + path("bad.csv") + ":7: Unknown type 'x'\n", session.run("load " + path("bad.csv")));
     EXPECT_EQ(before, session.run("list"));
-    std::ofstream(path("short.csv")) << "quantity,strike,expiry\n1,100,20mar09\n";
+    write("short.csv", "quantity,strike,expiry\n1,100,20mar09\n");
     EXPECT_EQ("Error: " + path("short.csv") + ":1: Expected a column 'type'\n", session.run("load " + path("short.csv")));
-    std::ofstream(path("blank.csv")) << "quantity,strike,type,expiry,price\n1,100,C,20mar09,1 2\n";
+    write("blank.csv", "quantity,strike,type,expiry,price\n1,100,C,20mar09,1 2\n");
     EXPECT_EQ("Error: " + path("blank.csv") + ":2: Expected one word for price, found '1 2'\n",
               session.run("load " + path("blank.csv")));
     EXPECT_EQ(before, session.run("list"));

@@ -64,3 +64,15 @@ private:
     std::ostringstream out_;
     quorva::QuorvaConsole console_;
 };
+
+/// The lines of a table up to its first blank line, each cut at its tabs.
+inline std::vector<std::vector<std::string> > cells(const std::string& table) {
+    std::vector<std::vector<std::string> > rows;
+    std::istringstream lines(table);
+    for (std::string line; std::getline(lines, line) && !line.empty();) {
+        rows.emplace_back();
+        std::istringstream fields(line);
+        for (std::string field; std::getline(fields, field, '\t');) rows.back().push_back(field);
+    }
+    return rows;
+}

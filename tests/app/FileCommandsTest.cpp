@@ -2,6 +2,7 @@
 // nothing, and failures that name the file and line.
 
 #include "ConsoleSession.h"
+#include "InFolder.h"
 #include "files/RoundTrip.h"
 #include "tests/charting/FakeGnuplot.h"
 
@@ -16,17 +17,13 @@
 namespace {
 
 using gnuplot::test::read_all;
-using gnuplot::test::TempDir;
 namespace fs = boost::filesystem;
 
-class FileCommands : public ::testing::Test {
+class FileCommands : public InFolder {
 protected:
-    std::string path(const std::string& name) const { return (dir.path() / name).native(); }
-    void write(const std::string& name, const std::string& text) const { std::ofstream(path(name)) << text; }
     /// What the market and the portfolio look like.
     std::string state(ConsoleSession& session) { return session.run("market\nlist price"); }
 
-    TempDir dir{"quorva-files-%%%%-%%%%"};
     ConsoleSession session;
 };
 

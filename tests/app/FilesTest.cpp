@@ -2,11 +2,12 @@
 // their permissions and through their links; a history that stays trimmed
 // and loses no line to a second run; files read with their mark and errors.
 
+#include "InFolder.h"
 #include "files/AtomicFile.h"
 #include "terminal/HistoryFile.h"
 #include "terminal/TextFile.h"
 #include "foundation/Exception.h"
-#include "tests/charting/FakeGnuplot.h"
+#include "tests/calendar/ThrowsWith.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +15,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,37 +22,15 @@
 namespace {
 
 using gnuplot::test::read_all;
-using gnuplot::test::TempDir;
 namespace fs = boost::filesystem;
 
-class Files : public ::testing::Test {
+class Files : public InFolder {
 protected:
-    std::string path(const std::string& name) const { return (dir.path() / name).native(); }
-    void write(const std::string& name, const std::string& text) const { std::ofstream(path(name)) << text; }
-    /// The names in the folder.
-    std::set<std::string> names() const {
-        std::set<std::string> found;
-        for (fs::directory_iterator file(dir.path()), end; file != end; ++file) {
-            found.insert(file->path().filename().native());
-        }
-        return found;
-    }
-    /// The message write_atomically fails with, or "" when it succeeds.
-    std::string save(const std::string& name, const std::string& text) const {
-        try {
-            quorva::write_atomically(path(name), text);
-            return "";
-        } catch (const usr::Exception& e) {
-            return e.message();
-        }
-    }
     mode_t mode(const std::string& name) const {
         struct stat status {};
         lstat(path(name).c_str(), &status);
         return status.st_mode;
     }
-
-    TempDir dir{"quorva-files-%%%%-%%%%"};
 };
 
 TEST_F(Files, SavesReplaceOnlyRegularFilesWholeAndKeepTheirPermissions) {
@@ -88,7 +66,13 @@ TEST_F(Files, SavesReplaceOnlyRegularFilesWholeAndKeepTheirPermissions) {
     };
     for (const auto& c : cases) {
         const std::string expected = c.error.empty() ? "" : "Cannot write file '" + path(c.name) + "': " + c.error;
-        EXPECT_EQ(expected, save(c.name, "new\n")) << c.name.substr(0, 20);
+        std::string error;
+        try {
+            quorva::write_atomically(path(c.name), "new\n");
+        } catch (const usr::Exception& e) {
+            error = e.message();
+        }
+        EXPECT_EQ(expected, error) << c.name.substr(0, 20);
     }
     EXPECT_EQ(0600u, mode("private.txt") & 07777);
     struct stat replaced {};
@@ -102,9 +86,11 @@ TEST_F(Files, SavesReplaceOnlyRegularFilesWholeAndKeepTheirPermissions) {
     EXPECT_TRUE(S_ISDIR(mode("folder")) && S_ISFIFO(mode("fifo")));
     EXPECT_TRUE(fs::is_empty(path("folder")));
     // Nothing else is left beside them.
+    std::set<std::string> names;
+    for (fs::directory_iterator file(dir.path()), end; file != end; ++file) names.insert(file->path().filename().native());
     EXPECT_EQ((std::set<std::string>{"private.txt", "target.txt", "link.txt", "dangling.txt", "absent.txt",
                                      longest, "folder", "fifo", "device.txt", "bin", alive}),
-              names());
+              names);
 }
 
 /// `count` numbered lines "PREFIX N".
@@ -178,12 +164,8 @@ TEST_F(Files, TextFilesSkipTheirMarkAndFailOnReadErrors) {
 
     quorva::TextFile unreadable("/proc/self/mem");
     std::string line;
-    try {
-        unreadable.next(line);
-        ADD_FAILURE() << "read past an error";
-    } catch (const usr::Exception& e) {
-        EXPECT_EQ("Cannot read file '/proc/self/mem': Input/output error", e.message());
-    }
+    EXPECT_TRUE(throws_with<usr::Exception>("Cannot read file '/proc/self/mem': Input/output error",
+                                            [&] { unreadable.next(line); }));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include "ConsoleSession.h"
 #include "HelpText.h"
+#include "tests/charting/FakeGnuplot.h"
 
 #include "terminal/Progress.h"
 
@@ -80,9 +81,9 @@ TEST(Completion, AmericanAfterTheExpiryOfACallOrAPut) {
 }
 
 TEST(Completion, FileNamesAfterFileCommandsAndTheOutputSign) {
-    namespace fs = boost::filesystem;
-    const fs::path folder = fs::temp_directory_path() / fs::unique_path("quorva-complete-%%%%-%%%%");
-    fs::create_directories(folder / "books");
+    const gnuplot::test::TempDir temp("quorva-complete-%%%%-%%%%");
+    const boost::filesystem::path& folder = temp.path();
+    boost::filesystem::create_directories(folder / "books");
     for (const char* name : {"book.txt", "bonds.csv", ".hidden"}) std::ofstream((folder / name).native());
     const std::string dir = folder.native() + "/";
     for (const std::string before : {"source ", "save ", "load ", "list price > ", "for vol 1 to 2: price >"}) {
@@ -93,7 +94,6 @@ TEST(Completion, FileNamesAfterFileCommandsAndTheOutputSign) {
     EXPECT_EQ(Words({dir + ".hidden"}), QuorvaConsole::completions("load ", dir + "."));
     EXPECT_EQ(Words(), QuorvaConsole::completions("load " + dir + "book.txt ", ""));
     EXPECT_EQ(Words(), QuorvaConsole::completions("save ", dir + "nothing/"));
-    fs::remove_all(folder);
 }
 
 TEST(HelpForOneCommand, ShowsItsFormsAndExamples) {

@@ -241,22 +241,14 @@ TEST_F(Plot, TheStrategyChartDrawsALinePerValueOfTheSecondParameter) {
               "title \"days 20\"",
               sent[19]);
     // Each block is a column of the grid's table, ended by "e".
-    const std::string table = session.run("for " + grid);
-    std::istringstream rows(table);
-    std::string row;
-    std::getline(rows, row);
+    const auto table = cells(session.run("for " + grid));
     for (std::size_t point = 0; point < 3; ++point) {
-        std::getline(rows, row);
-        std::istringstream cells(row);
-        std::string level, pnl;
-        std::getline(cells, level, '\t');
         for (std::size_t column = 0; column < 3; ++column) {
-            std::getline(cells, pnl, '\t');
             std::istringstream sent_point(sent[20 + 4 * column + point]);
             double x = 0, y = 0;
             sent_point >> x >> y;
-            EXPECT_EQ(std::stod(level), x);
-            EXPECT_NEAR(std::stod(pnl), y, 1e-4 * std::fabs(y));
+            EXPECT_EQ(std::stod(table[1 + point][0]), x);
+            EXPECT_NEAR(std::stod(table[1 + point][1 + column]), y, 1e-4 * std::fabs(y));
         }
     }
     for (std::size_t end : {23u, 27u, 31u}) EXPECT_EQ("e", sent[end]);

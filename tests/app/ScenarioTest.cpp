@@ -22,17 +22,6 @@ using Scenario = QuorvaConsole::Scenario;
 using Proxy = QuorvaConsole::MarketParamProxy;
 using Metric = QuorvaConsole::LazyMetric;
 
-/// The lines of a table, each cut at its tabs.
-std::vector<std::vector<std::string> > cells(const std::string& table) {
-    std::vector<std::vector<std::string> > rows;
-    std::istringstream lines(table);
-    for (std::string line; std::getline(lines, line) && !line.empty();) {
-        rows.emplace_back();
-        std::istringstream fields(line);
-        for (std::string field; std::getline(fields, field, '\t');) rows.back().push_back(field);
-    }
-    return rows;
-}
 
 class ScenarioTest : public ::testing::Test {
 protected:

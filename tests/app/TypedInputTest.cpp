@@ -3,23 +3,24 @@
 // file names in quotes; and the strikes no form may make negative.
 
 #include "ConsoleSession.h"
+#include "InFolder.h"
 #include "calendar/Time.h"
-#include "tests/charting/FakeGnuplot.h"
 
 #include <gtest/gtest.h>
-
-#include <boost/filesystem.hpp>
 
 #include <string>
 
 namespace {
 
-namespace fs = boost::filesystem;
 using gnuplot::test::read_all;
 
-TEST(TypedInput, ADateWithoutAYearIsInTheYearOfTheMarketsDate) {
+class TypedInput : public InFolder {
+protected:
+    void SetUp() override { session.pin_clock(); }
     ConsoleSession session;
-    session.pin_clock();
+};
+
+TEST_F(TypedInput, ADateWithoutAYearIsInTheYearOfTheMarketsDate) {
     session.run("add 100C 20mar\nadd -2 95P 1jan @16:30\nset date 20jun");
     EXPECT_EQ("1.\t+1\t100C 20mar09 @23:59\t\n2.\t-2\t95P 01jan09 @16:30\t\n\n\n", session.run("list"));
     EXPECT_NE(std::string::npos, session.run("market").find("time   = 20jun09 @14:30\n"));
@@ -30,8 +31,7 @@ TEST(TypedInput, ADateWithoutAYearIsInTheYearOfTheMarketsDate) {
     EXPECT_EQ(quorva::Time::now().date().year(), session.console().portfolio().back().second->expiry().date().year());
 }
 
-TEST(TypedInput, NoFormMakesAStrikeNegative) {
-    ConsoleSession session;
+TEST_F(TypedInput, NoFormMakesAStrikeNegative) {
     session.expect_refusals(
         {
             {"add -100P 9dec27", "Strike must not be negative"},
@@ -47,9 +47,7 @@ TEST(TypedInput, NoFormMakesAStrikeNegative) {
     EXPECT_EQ(2u, session.console().portfolio().size());
 }
 
-TEST(TypedInput, PercentSignsCalendarNamesAndComments) {
-    ConsoleSession session;
-    session.pin_clock();
+TEST_F(TypedInput, PercentSignsCalendarNamesAndComments) {
     EXPECT_EQ("", session.run("set vol 25%\nset rate = 1.5 %\nset divyld=0.5%   # as market shows it\n"
                               "set trading LSE\nset level 90 #spot\n# a whole line\n   # indented"));
     EXPECT_EQ("level  = 90\nvol    = 25%\nsmile  = (-, 0, 0)\nrate   = 1.5%\ndivyld = 0.5%\n"
@@ -67,12 +65,9 @@ TEST(TypedInput, PercentSignsCalendarNamesAndComments) {
     });
 }
 
-TEST(TypedInput, FileNamesInQuotesMayHoldBlanksAndHashes) {
-    const gnuplot::test::TempDir dir("quorva-typed-%%%%-%%%%");
-    const std::string book = (dir.path() / "my book #1.txt").native();
-    const std::string table = (dir.path() / "my table.csv").native();
-    ConsoleSession session;
-    session.pin_clock();
+TEST_F(TypedInput, FileNamesInQuotesMayHoldBlanksAndHashes) {
+    const std::string book = path("my book #1.txt");
+    const std::string table = path("my table.csv");
     EXPECT_EQ("", session.run("add 100C 20mar10\nsave \"" + book + "\"  # the desk's\nlist price > '" + table + "'"));
     EXPECT_NE(std::string::npos, read_all(book).find("\nadd +1 100C 20mar10 @23:59\n"));
     EXPECT_EQ(0u, read_all(table).find("number,quantity,instrument,price\r\n"));
@@ -86,7 +81,7 @@ TEST(TypedInput, FileNamesInQuotesMayHoldBlanksAndHashes) {
         {"save \"a b", "Expected closing quote after file name"},
         {"save \"a b\" c", "Unexpected tokens found"},
     });
-    EXPECT_FALSE(fs::exists("a b"));
+    EXPECT_FALSE(boost::filesystem::exists("a b"));
 }
 
 }  // namespace
