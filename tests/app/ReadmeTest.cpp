@@ -59,8 +59,11 @@ std::string transcript(const std::vector<std::string>& commands) {
 }
 
 TEST(Readme, EverySessionPrintsWhatTheGuideShows) {
-    // Files the sessions save and load go to a folder of their own.
+    // Files the sessions save and load go to a folder of their own, with the
+    // README's docs/ (the files the sessions read) beside them as in a checkout.
     const gnuplot::test::TempDir files("quorva-readme-%%%%-%%%%");
+    boost::filesystem::create_directory_symlink(boost::filesystem::path(QUORVA_README).parent_path() / "docs",
+                                                files.path() / "docs");
     const boost::filesystem::path before = boost::filesystem::current_path();
     boost::filesystem::current_path(files.path());
     setenv("GNUPLOT_ROOT", "/usr", 1);
@@ -68,10 +71,7 @@ TEST(Readme, EverySessionPrintsWhatTheGuideShows) {
     unsetenv("WAYLAND_DISPLAY");
     std::vector<std::string> lines = read_lines(QUORVA_README);
     const std::vector<Block> blocks = session_blocks(lines);
-    // Files named in the sessions are found beside the README, as in a checkout.
     ASSERT_GE(blocks.size(), 3u);
-    const boost::filesystem::path working = boost::filesystem::current_path();
-    boost::filesystem::current_path(boost::filesystem::path(QUORVA_README).parent_path());
     const bool update = std::getenv("QUORVA_UPDATE_README") != nullptr;
     for (auto block = blocks.rbegin(); block != blocks.rend(); ++block) {
         const std::string real = transcript(block->commands);
@@ -86,7 +86,6 @@ TEST(Readme, EverySessionPrintsWhatTheGuideShows) {
                     lines.begin() + static_cast<long>(block->end_line));
         lines.insert(lines.begin() + static_cast<long>(block->first_line), real_lines.begin(), real_lines.end());
     }
-    boost::filesystem::current_path(working);
     if (update) {
         std::ofstream out(QUORVA_README);
         for (const std::string& line : lines) out << line << "\n";
