@@ -130,6 +130,11 @@ public:
     double implvol(const Market& market, const Instrument& instrument, double price);
 
 private:
+    /// A walked leaf or node drifts from the exact level by about one rounding
+    /// per step; every ANCHOR_SPACING-th is computed exactly again. The middle
+    /// leaf, next to the strike, is always one of them, so that a strike on a
+    /// leaf falls on the same side of it as in the induction.
+    static constexpr long ANCHOR_SPACING = 32;
     /// The value of the instrument's payoff at expiry alone.
     double european(const Geometry& g, const Instrument& instrument);
     double american_price(const Market& market, const Geometry& g, const Instrument& instrument);
