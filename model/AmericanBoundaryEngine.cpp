@@ -21,9 +21,9 @@ const double INVERSE_SQRT_TWO_PI = 0.398942280401432677939946059934381868;
 // within 1e-15 (and 1e-10 of itself in the far tails); elsewhere from erfc.
 // Several times faster than erfc, which the boundary's iteration calls
 // hundreds of times.
-const int TABLE_STEPS = 64;
-const double TABLE_REACH = 8;
-const int TABLE_SIZE = static_cast<int>(2 * TABLE_REACH * TABLE_STEPS) + 1;
+constexpr int TABLE_STEPS = 64;
+constexpr double TABLE_REACH = 8;
+constexpr int TABLE_SIZE = static_cast<int>(2 * TABLE_REACH * TABLE_STEPS) + 1;
 
 struct NormalTable {
     double cdf[TABLE_SIZE];
