@@ -1,4 +1,5 @@
 #include "calendar/ExchangeCalendar.h"
+#include "tests/calendar/TimeAt.h"
 
 #include <gtest/gtest.h>
 
@@ -15,10 +16,6 @@ using quorva::SpecialDay;
 using quorva::Time;
 
 namespace {
-
-Time at(int year, int month, int day, unsigned hour, unsigned minute) {
-    return Time(Date(year, Date::Month(month), day), hour, minute);
-}
 
 /// The year's closed weekdays, as "01jan 10apr", and its early closes with
 /// their times, as "24dec@12:30".

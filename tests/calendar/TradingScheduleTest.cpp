@@ -1,5 +1,6 @@
 #include "calendar/ExchangeCalendar.h"
 #include "calendar/TradingSchedule.h"
+#include "tests/calendar/TimeAt.h"
 
 #include <gtest/gtest.h>
 
@@ -14,10 +15,6 @@ using quorva::Time;
 using quorva::TradingSchedule;
 
 namespace {
-
-Time at(int year, int month, int day, unsigned hour, unsigned minute) {
-    return Time(Date(year, Date::Month(month), day), hour, minute);
-}
 
 std::string printed(const Time& t) {
     std::ostringstream os;
